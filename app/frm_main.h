@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/progress_bar.h"
+#include "platform/controls.h"
+#include "platform/toolkit.h"
+
+namespace quorvel {
+
+class File;
+
+// The bytes of one piece: the next `length` bytes of the open source, from where the last piece
+// ended. They are copied straight to the piece file, never held whole in memory.
+struct PieceData {
+    File& source;
+    std::int64_t length;
+};
+
+// The program's one window. It owns every control and every value its handlers share; the runs
+// and pickers are its member functions, defined beside their subsystem (engine/, platform/).
+class frmMain {
+public:
+    explicit frmMain(Toolkit& toolkit);
+    frmMain(const frmMain&) = delete;
+    frmMain& operator=(const frmMain&) = delete;
+
+    void show();
+
+    // Controls, in tab order.
+    std::unique_ptr<Control> Frame1;
+    std::unique_ptr<Control> Text3, cmd_Open, cmd_Save, cmd_Split, Text1, Label1, Label2, Text2,
+        Label3, Opt1, Opt2, Check1, Label4, sp;
+
+    // Values the handlers share.
+    std::string sourcePath;
+    std::string savePath;
+    std::int32_t partCount = 0;
+    std::string targetPath;
+
+    // Event handlers.
+    void Form_Load();
+    void Opt1_Click();
+    void Opt2_Click();
+    void cmd_Split_Click();
+    void cmd_Open_Click();
+    void cmd_Save_Click();
+    void Label4_Click();
+
+    // Run operations: one piece written or appended, the bar moved, the run completed at the end.
+    void PutData(PieceData& data, std::int64_t l, std::int16_t num);
+    void UpdateCombineProgress(const std::int32_t& curNum, const std::int32_t& totalNum);
+
+private:
+    void SplitFile();
+    void CombineFiles();
+
+    std::unique_ptr<Control>* controlNamed(const char* name);
+    void switchMode(int modeText, bool jointMode);
+    ProgressBar bar() { return ProgressBar(*sp); }
+    void report(const std::string& message);
+    // Runs `run` with the inputs disabled. A failure is reported with its description; at every
+    // end, the inputs are usable again.
+    void runWithInputsDisabled(const std::function<void()>& run);
+    void removeLeftoverPieces();
+    void deleteJoinedPieces(std::int32_t pieceCount);
+    // Lets the window handle its events between two pieces; throws RunCancelled once it is closed.
+    void yieldBetweenPieces();
+    std::function<void()> repaintDuringCopy();
+
+    Toolkit& toolkit_;
+};
+
+}  // namespace quorvel

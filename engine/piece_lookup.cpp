@@ -1,0 +1,39 @@
+#include "engine/piece_lookup.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "engine/piece_naming.h"
+#include "platform/file_system.h"
+
+namespace quorvel {
+namespace {
+
+std::string caseFolded(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name;
+}
+
+}  // namespace
+
+std::optional<std::string> PieceLookup::find(const std::string& path) {
+    if (isOrdinaryFile(path)) return path;
+#ifdef _WIN32
+    return std::nullopt;  // the file system already ignores letter case
+#else
+    if (!listed_) {
+        for (const std::string& name : folderEntries(folder_)) {
+            byFoldedName_.emplace(caseFolded(name), name);
+        }
+        listed_ = true;
+    }
+    const auto found = byFoldedName_.find(caseFolded(naming::fileName(path)));
+    if (found == byFoldedName_.end()) return std::nullopt;
+    const std::string actual = naming::inFolder(folder_, found->second);
+    if (!isOrdinaryFile(actual)) return std::nullopt;
+    return actual;
+#endif
+}
+
+}  // namespace quorvel

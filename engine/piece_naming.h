@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/file_system.h"
+
+// How a piece set is named: `<source name>_<n>.xst` in one folder, n counted from 1. The
+// separator is a parameter so the Windows rules can be checked on any system.
+namespace quorvel::naming {
+
+inline constexpr std::int32_t maxPieces = 32767;
+
+// Every doubled separator folded to one, left to right; the leading pair of a network path stays.
+std::string fold(const std::string& path, char separator = nativeSeparator);
+
+// `folder`, a separator and `name`, folded; a root folder stays a root, a network folder keeps
+// its leading pair.
+std::string inFolder(const std::string& folder, const std::string& name,
+                     char separator = nativeSeparator);
+
+// The text after the last separator, or the whole text.
+std::string fileName(const std::string& path, char separator = nativeSeparator);
+
+// The path of piece `n` of `sourcePath` written into the folder `savePath`.
+std::string piecePath(const std::string& savePath, const std::string& sourcePath, std::int32_t n,
+                      char separator = nativeSeparator);
+
+// True when the path ends in ".xst", letter case aside: a piece is never cut again.
+bool isPieceFile(const std::string& path);
+
+// True when the path ends in "_1.xst", letter case aside.
+bool isFirstPiece(const std::string& path);
+
+// The first piece's path up to and including its last "_".
+std::string setPrefix(const std::string& firstPiece);
+
+// The path of piece `n` beside the first piece.
+std::string pieceOfSet(const std::string& prefix, std::int32_t n);
+
+// The name of the file the set was cut from: the first piece's name without "_1.xst".
+std::string joinedName(const std::string& firstPiece, char separator = nativeSeparator);
+
+// Where the joined file goes in the folder `savePath`.
+std::string joinedPath(const std::string& savePath, const std::string& firstPiece,
+                       char separator = nativeSeparator);
+
+}  // namespace quorvel::naming

@@ -1,0 +1,108 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/file.h"
+#include "platform/run_error.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::int64_t repaintInterval = std::int64_t{32} << 20;
+// Bounded kernel copies let the window repaint between them (and some C libraries miscount
+// single copies of 2 GiB or more).
+constexpr std::int64_t largestKernelCopy = repaintInterval;
+
+[[noreturn]] void endedEarly(const File& from) {
+    throw RunError("Cannot read " + from.path() +
+                   ": it ended before its expected length, so it changed during the run.");
+}
+
+[[noreturn]] void copyFailed(const File& from, const File& to) {
+    throwSystemError("Cannot copy " + from.path() + " to", to.path());
+}
+
+bool kernelCannotCopy(int error) {
+    return error == ENOSYS || error == EXDEV || error == EINVAL || error == EOPNOTSUPP ||
+           error == EPERM || error == EBADF;
+}
+
+// Moves bytes through a buffer of the file system's block size; used where the kernel cannot
+// copy between the two files itself.
+class BufferedCopy {
+public:
+    explicit BufferedCopy(const File& to) {
+        struct stat status {};
+        const long blockSize = ::fstat(to.handle(), &status) == 0 ? status.st_blksize : 0;
+        size_ = std::max<std::size_t>(128 << 10, static_cast<std::size_t>(blockSize));
+        buffer_.reset(static_cast<char*>(std::aligned_alloc(4096, size_)));
+        if (!buffer_) throw RunError("Not enough memory to copy " + to.path() + ".");
+    }
+
+    std::int64_t copy(File& from, File& to, std::int64_t wanted) {
+        const auto size = static_cast<std::size_t>(std::min<std::int64_t>(wanted, size_));
+        ssize_t got;
+        do got = ::read(from.handle(), buffer_.get(), size);
+        while (got < 0 && errno == EINTR);
+        if (got < 0) throwSystemError("Cannot read", from.path());
+        if (got == 0) endedEarly(from);
+        for (ssize_t written = 0; written < got;) {
+            const ssize_t put = ::write(to.handle(), buffer_.get() + written, got - written);
+            if (put < 0 && errno == EINTR) continue;
+            if (put < 0) throwSystemError("Cannot write", to.path());
+            written += put;
+        }
+        return got;
+    }
+
+private:
+    struct Free {
+        void operator()(char* p) const { std::free(p); }
+    };
+    std::unique_ptr<char, Free> buffer_;
+    std::size_t size_ = 0;
+};
+
+// The kernel's copy; 0 when it cannot copy between these files (only on the first call).
+std::int64_t kernelCopy(File& from, File& to, std::int64_t wanted, bool firstCall) {
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(from.handle(), nullptr, to.handle(), nullptr,
+                                                 std::min(wanted, largestKernelCopy), 0);
+        if (copied > 0) return copied;
+        if (copied == 0) {
+            if (firstCall) return 0;
+            endedEarly(from);
+        }
+        if (errno == EINTR) continue;
+        if (firstCall && kernelCannotCopy(errno)) return 0;
+        copyFailed(from, to);
+    }
+}
+
+}  // namespace
+
+void copyBytes(File& from, File& to, std::int64_t length,
+               const std::function<void()>& betweenBlocks) {
+    std::unique_ptr<BufferedCopy> buffered;
+    std::int64_t sinceRepaint = 0;
+    for (std::int64_t left = length; left > 0;) {
+        std::int64_t copied = 0;
+        if (!buffered) {
+            copied = kernelCopy(from, to, left, left == length);
+            if (copied == 0) buffered = std::make_unique<BufferedCopy>(to);
+        }
+        if (buffered) copied = buffered->copy(from, to, left);
+        left -= copied;
+        sinceRepaint += copied;
+        if (sinceRepaint >= repaintInterval && left > 0 && betweenBlocks) {
+            betweenBlocks();
+            sinceRepaint = 0;
+        }
+    }
+}
+
+}  // namespace quorvel

@@ -1,0 +1,107 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/run_error.h"
+
+namespace quorvel {
+namespace {
+
+struct stat statusOf(int fd, const std::string& path) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) throwSystemError("Cannot read the attributes of", path);
+    return status;
+}
+
+// Opened without blocking, so a pipe or device under a file's name cannot hang the window, and
+// refused unless it is an ordinary file.
+int openOrdinary(const std::string& path, int flags, unsigned permissions, const char* action) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, permissions);
+    if (fd < 0) throwSystemError(action, path);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        throw RunError(std::string(action) + " " + path + ": it is not an ordinary file.");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+std::string uniqueSuffix() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string suffix;
+    for (int i = 0; i < 10; ++i) suffix += digits[generator() % 36];
+    return suffix;
+}
+
+}  // namespace
+
+File::File(NativeHandle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+
+File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+    other.handle_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        if (handle_ >= 0) ::close(handle_);
+        handle_ = std::exchange(other.handle_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+File::~File() {
+    if (handle_ >= 0) ::close(handle_);
+}
+
+File File::openForReading(const std::string& path) {
+    return File(openOrdinary(path, O_RDONLY, 0, "Cannot open"), path);
+}
+
+File File::openForWriting(const std::string& path, unsigned permissions) {
+    return File(openOrdinary(path, O_WRONLY | O_CREAT, permissions, "Cannot create"), path);
+}
+
+File File::createTemporary(const std::string& folder, const std::string& stem,
+                           unsigned permissions) {
+    for (int attempt = 0;; ++attempt) {
+        const std::string path = folder + "/" + stem + "-" + uniqueSuffix() + ".tmp";
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                              permissions);
+        if (fd >= 0) return File(fd, path);
+        if (errno != EEXIST || attempt == 100) throwSystemError("Cannot create a file in", folder);
+    }
+}
+
+std::int64_t File::length() const { return statusOf(handle_, path_).st_size; }
+
+FileIdentity File::identity() const {
+    const struct stat status = statusOf(handle_, path_);
+    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+unsigned File::permissions() const { return statusOf(handle_, path_).st_mode & 07777; }
+
+void File::truncate(std::int64_t length) {
+    if (::ftruncate(handle_, length) != 0) throwSystemError("Cannot write", path_);
+}
+
+void File::flush() {
+    if (::fsync(handle_) != 0) throwSystemError("Cannot write", path_);
+}
+
+void File::close() {
+    const int fd = std::exchange(handle_, -1);
+    if (fd >= 0 && ::close(fd) != 0) throwSystemError("Cannot write", path_);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,59 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/file_system.h"
+#include "platform/run_error.h"
+
+namespace quorvel {
+
+bool isOrdinaryFile(const std::string& path) {
+    struct stat status {};
+    return !path.empty() && ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool isFolder(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+void removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) throwSystemError("Cannot delete", path);
+}
+
+void discardFile(const std::string& path) noexcept { ::unlink(path.c_str()); }
+
+void replaceFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) throwSystemError("Cannot write", to);
+}
+
+void syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throwSystemError("Cannot open the folder", folder);
+    const int result = ::fsync(fd);
+    ::close(fd);
+    if (result != 0) throwSystemError("Cannot write to the folder", folder);
+}
+
+std::string folderOf(const std::string& path, char separator) {
+    const auto last = path.rfind(separator);
+    if (last == std::string::npos) return ".";
+    return last == 0 ? path.substr(0, 1) : path.substr(0, last);
+}
+
+}  // namespace quorvel

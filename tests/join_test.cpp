@@ -1,0 +1,155 @@
+#include <filesystem>
+#include <vector>
+
+#include "app/texts.h"
+#include "platform/process.h"
+#include "tests/support/window_test.h"
+
+namespace quorvel::testing {
+namespace {
+
+class Join : public WindowTest {
+protected:
+    // Pieces of `name` in the test folder, numbered from 1 in the order given.
+    void pieces(const std::string& name, const std::vector<std::string>& contents) {
+        for (std::size_t i = 0; i < contents.size(); ++i) {
+            writeBytes(piece(name, static_cast<int>(i + 1)), contents[i]);
+        }
+    }
+    TempFolder out;
+};
+
+TEST_F(Join, ThreePiecesBackIntoOneFileAsAUserSeesIt) {
+    pieces("a.bin", {"0123", "456", "789"});
+    std::vector<float> widths;
+    std::vector<bool> inputsEnabled;
+    kit.onYield = [&](int) {
+        widths.push_back(form.sp->width());
+        inputsEnabled.push_back(form.Frame1->enabled());
+    };
+    const int filesOpen = openFileCount();
+
+    join(piece("a.bin", 1), out.path() + "/");
+
+    EXPECT_EQ(bytesOf(out / "a.bin"), "0123456789");
+    EXPECT_EQ(out.names(), std::vector<std::string>{"a.bin"});
+    EXPECT_EQ(widths, (std::vector<float>{1725, 3450}));
+    EXPECT_EQ(inputsEnabled, (std::vector<bool>{false, false}));
+    EXPECT_EQ(form.sp->width(), 5175);
+    ASSERT_EQ(kit.messages.size(), 1u);
+    EXPECT_EQ(kit.messages[0].text, text::jointDone);
+    EXPECT_EQ(kit.messages[0].title, executableName());
+    EXPECT_TRUE(form.Frame1->enabled());
+    EXPECT_EQ(form.partCount, 3);
+    EXPECT_EQ(form.targetPath, out / "a.bin");
+    EXPECT_EQ(dir.names().size(), 3u);  // the pieces stay unless asked otherwise
+    EXPECT_EQ(openFileCount(), filesOpen);
+}
+
+TEST_F(Join, SetsAreFoundWhateverTheirNamesLookLike) {
+    struct Case {
+        std::vector<std::string> names;  // piece files, numbered as they appear
+        std::string joined;
+    };
+    for (const Case& c : {
+             Case{{"A.BIN_1.XST", "A.BIN_2.XST", "a.bin_3.xst"}, "A.BIN"},
+             Case{{"a_1.xst.bin_1.xst", "a_1.xst.bin_2.xst"}, "a_1.xst.bin"},
+             Case{{"my_file.tar.gz_1.xst", "my_file.tar.gz_2.xst"}, "my_file.tar.gz"},
+             Case{{"x_1.xst"}, "x"},
+         }) {
+        TempFolder set, into;
+        std::string expected;
+        for (std::size_t i = 0; i < c.names.size(); ++i) {
+            const std::string bytes = patternBytes(10 + i, static_cast<unsigned>(i + 1));
+            writeBytes(set / c.names[i], bytes);
+            expected += bytes;
+        }
+        kit.yields = 0;
+        join(set / c.names[0], into.path());
+        EXPECT_EQ(lastMessage(), text::jointDone) << c.joined;
+        EXPECT_EQ(bytesOf(into / c.joined), expected) << c.joined;
+        EXPECT_EQ(form.partCount, static_cast<int>(c.names.size()));
+        EXPECT_EQ(kit.yields, static_cast<int>(c.names.size()) - 1);
+    }
+}
+
+TEST_F(Join, AGapEndsTheSet) {
+    pieces("a.bin", {"0123", "456"});
+    writeBytes(piece("a.bin", 4), "beyond the gap");
+    join(piece("a.bin", 1), out.path());
+    EXPECT_EQ(form.partCount, 2);
+    EXPECT_EQ(bytesOf(out / "a.bin"), "0123456");
+    EXPECT_EQ(lastMessage(), text::jointDone);
+}
+
+TEST_F(Join, TheJoinedFileReplacesALongerOneWithExactlyThePieces) {
+    pieces("a.bin", {"0123", "456", "789"});
+    writeBytes(dir / "a.bin", patternBytes(5000));
+    join(piece("a.bin", 1), dir.path() + "/");
+    EXPECT_EQ(bytesOf(dir / "a.bin"), "0123456789");
+}
+
+TEST_F(Join, AChosenFileThatIsNoFirstPieceIsRefused) {
+    pieces("a.bin", {"0123", "456"});
+    form.partCount = 7;
+    form.targetPath = "kept";
+    join(piece("a.bin", 2), out.path());
+    EXPECT_EQ(lastMessage(), text::notFirstPiece);
+    join("", out.path());
+    EXPECT_EQ(lastMessage(), text::notFirstPiece);
+    join(dir / "gone_1.xst", out.path());
+    EXPECT_EQ(lastMessage(), text::firstPieceMissing);
+    EXPECT_EQ(form.partCount, 7);
+    EXPECT_EQ(form.targetPath, "kept");
+    EXPECT_TRUE(out.names().empty());
+    EXPECT_TRUE(form.Frame1->enabled());
+}
+
+TEST_F(Join, FailuresLeaveNoOutputAndNoTemporaryFile) {
+    pieces("a.bin", {"0123", "456", "789"});
+    writeBytes(out / "a.bin", "what was there before");
+
+    join(piece("a.bin", 1), dir / "nowhere");
+    EXPECT_NE(lastMessage().find(dir / "nowhere"), std::string::npos) << lastMessage();
+    EXPECT_FALSE(exists(dir / "nowhere"));
+
+    kit.onYield = [&](int) { std::filesystem::remove(piece("a.bin", 3)); };
+    join(piece("a.bin", 1), out.path());
+    EXPECT_NE(lastMessage().find("a.bin_3.xst"), std::string::npos) << lastMessage();
+    EXPECT_TRUE(form.Frame1->enabled());
+    EXPECT_EQ(bytesOf(out / "a.bin"), "what was there before");
+    EXPECT_EQ(out.names(), std::vector<std::string>{"a.bin"});
+}
+
+TEST_F(Join, AnEmptyPieceStopsTheJoinAndNothingIsDeleted) {
+    pieces("a.bin", {"0123", "", "789"});
+    kit.click("Opt2");
+    kit.click("Check1");
+    join(piece("a.bin", 1), out.path());
+    EXPECT_NE(lastMessage().find("empty"), std::string::npos) << lastMessage();
+    EXPECT_TRUE(out.names().empty());
+    EXPECT_EQ(dir.names().size(), 3u);
+}
+
+TEST_F(Join, ClosingTheWindowStopsTheJoinWithoutOutput) {
+    pieces("a.bin", {"0123", "456", "789"});
+    kit.onYield = [&](int) { kit.close(); };
+    join(piece("a.bin", 1), out.path());
+    EXPECT_TRUE(kit.messages.empty());
+    EXPECT_TRUE(out.names().empty());
+}
+
+TEST_F(Join, DeletingAfterTheJoinTakesOnlyTheSetsOwnPieces) {
+    pieces("a.bin", {"0123", "456", "789"});
+    writeBytes(piece("a.bin", 5), "beyond the gap");
+    writeBytes(piece("b.bin", 1), "another set");
+    kit.click("Opt2");
+    kit.click("Check1");
+    join(piece("a.bin", 1), out.path());
+    EXPECT_EQ(lastMessage(), text::jointDone);
+    EXPECT_EQ(bytesOf(out / "a.bin"), "0123456789");
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.bin_5.xst", "b.bin_1.xst"}));
+}
+
+}  // namespace
+}  // namespace quorvel::testing

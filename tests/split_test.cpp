@@ -1,0 +1,170 @@
+#include <filesystem>
+#include <vector>
+
+#include "app/texts.h"
+#include "platform/process.h"
+#include "tests/support/window_test.h"
+
+namespace quorvel::testing {
+namespace {
+
+using Split = WindowTest;
+
+TEST_F(Split, TenBytesIntoThreePartsAsAUserSeesIt) {
+    const std::string source = dir / "a.bin";
+    writeBytes(source, "0123456789");
+    std::vector<float> widths;
+    std::vector<bool> inputsEnabled;
+    kit.onYield = [&](int) {
+        widths.push_back(form.sp->width());
+        inputsEnabled.push_back(form.Frame1->enabled());
+    };
+    const int filesOpen = openFileCount();
+
+    split(source, dir.path() + "/", "3");
+
+    EXPECT_EQ(bytesOf(piece("a.bin", 1)), "0123");
+    EXPECT_EQ(bytesOf(piece("a.bin", 2)), "456");
+    EXPECT_EQ(bytesOf(piece("a.bin", 3)), "789");
+    EXPECT_EQ(widths, (std::vector<float>{1725, 3450}));
+    EXPECT_EQ(inputsEnabled, (std::vector<bool>{false, false}));
+    EXPECT_EQ(form.sp->width(), 5175);
+    ASSERT_EQ(kit.messages.size(), 1u);
+    EXPECT_EQ(kit.messages[0].text, text::splitDone);
+    EXPECT_EQ(kit.messages[0].title, executableName());
+    EXPECT_TRUE(form.Frame1->enabled());
+    EXPECT_EQ(form.partCount, 3);
+    EXPECT_EQ(openFileCount(), filesOpen);
+}
+
+TEST_F(Split, PieceSizesPutTheRemainderInTheFirstPiece) {
+    struct Case {
+        std::size_t length;
+        int parts;
+        std::vector<std::size_t> sizes;
+    };
+    for (const Case& c : {Case{9, 3, {3, 3, 3}}, Case{5, 5, {1, 1, 1, 1, 1}},
+                          Case{1000, 7, {148, 142, 142, 142, 142, 142, 142}}}) {
+        TempFolder out;
+        const std::string source = dir / "data";
+        const std::string bytes = patternBytes(c.length);
+        writeBytes(source, bytes);
+        split(source, out.path(), std::to_string(c.parts));
+        std::string joined;
+        for (int n = 1; n <= c.parts; ++n) {
+            const std::string piece = bytesOf(out / ("data_" + std::to_string(n) + ".xst"));
+            EXPECT_EQ(piece.size(), c.sizes[n - 1]) << c.length << " bytes, piece " << n;
+            joined += piece;
+        }
+        EXPECT_EQ(joined, bytes);
+        EXPECT_EQ(out.names().size(), static_cast<std::size_t>(c.parts));
+    }
+}
+
+TEST_F(Split, MissingInputsAreReportedAndNothingIsWritten) {
+    std::filesystem::create_directory(dir / "folder");
+    writeBytes(dir / "a.bin", "0123456789");
+    struct Case {
+        std::string source, destination;
+        const char* message;
+    };
+    for (const Case& c : {Case{"", dir.path(), text::noSource},
+                          Case{dir / "folder", dir.path(), text::noSource},
+                          Case{dir / "missing.bin", dir.path(), text::noSource},
+                          Case{dir / "a.bin", "", text::noDestination}}) {
+        kit.messages.clear();
+        split(c.source, c.destination, "3");
+        ASSERT_EQ(kit.messages.size(), 1u);
+        EXPECT_EQ(lastMessage(), c.message) << c.source;
+        EXPECT_TRUE(form.Frame1->enabled());
+        EXPECT_EQ(form.sp->width(), 1);
+    }
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.bin", "folder"}));
+    EXPECT_EQ(form.partCount, 0);
+}
+
+TEST_F(Split, AMissingDestinationFolderIsNamedInTheMessage) {
+    writeBytes(dir / "a.bin", "0123456789");
+    split(dir / "a.bin", dir / "nowhere", "3");
+    EXPECT_NE(lastMessage().find(dir / "nowhere"), std::string::npos) << lastMessage();
+    EXPECT_TRUE(form.Frame1->enabled());
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"a.bin"});
+}
+
+TEST_F(Split, ASourceShorterThanThePartsStopsAtTheFirstEmptyPiece) {
+    writeBytes(dir / "a.bin", "01");
+    split(dir / "a.bin", dir.path(), "3");
+    EXPECT_EQ(bytesOf(piece("a.bin", 1)), "01");
+    EXPECT_FALSE(exists(piece("a.bin", 2)));
+    EXPECT_EQ(form.sp->width(), 1725);
+    EXPECT_NE(lastMessage().find("piece 2"), std::string::npos) << lastMessage();
+    EXPECT_TRUE(form.Frame1->enabled());
+}
+
+TEST_F(Split, AnEmptySourceWritesNoPiece) {
+    writeBytes(dir / "a.bin", "");
+    split(dir / "a.bin", dir.path(), "2");
+    EXPECT_NE(lastMessage().find("empty"), std::string::npos) << lastMessage();
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"a.bin"});
+}
+
+TEST_F(Split, MoreThan32767PartsAreRefusedBeforeAnyPieceIsWritten) {
+    writeBytes(dir / "a.bin", patternBytes(40000));
+    split(dir / "a.bin", dir.path(), "32768");
+    EXPECT_NE(lastMessage().find("32767"), std::string::npos) << lastMessage();
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"a.bin"});
+    EXPECT_TRUE(form.Frame1->enabled());
+}
+
+TEST_F(Split, ASplitReplacesOldPiecesAndRemovesThoseNumberedBeyondIt) {
+    const std::string source = dir / "a.bin";
+    writeBytes(source, "0123456789");
+    writeBytes(piece("a.bin", 1), "an older and much longer piece");
+    writeBytes(piece("a.bin", 4), "left by a split into five");
+    writeBytes(piece("a.bin", 5), "left by a split into five");
+    writeBytes(piece("a.bin", 7), "after a gap: not part of any set");
+    writeBytes(piece("b.bin", 4), "another set");
+
+    split(source, dir.path(), "3");
+
+    EXPECT_EQ(bytesOf(piece("a.bin", 1)), "0123");
+    EXPECT_FALSE(exists(piece("a.bin", 4)));
+    EXPECT_FALSE(exists(piece("a.bin", 5)));
+    EXPECT_TRUE(exists(piece("a.bin", 7)));
+    EXPECT_TRUE(exists(piece("b.bin", 4)));
+    EXPECT_EQ(lastMessage(), text::splitDone);
+}
+
+TEST_F(Split, ClosingTheWindowStopsTheRunBetweenTwoPieces) {
+    writeBytes(dir / "a.bin", "0123456789");
+    kit.onYield = [&](int) { kit.close(); };
+    split(dir / "a.bin", dir.path(), "3");
+    EXPECT_TRUE(kit.messages.empty());
+    EXPECT_EQ(bytesOf(piece("a.bin", 1)), "0123");
+    EXPECT_FALSE(exists(piece("a.bin", 2)));
+    EXPECT_TRUE(form.Frame1->enabled());
+}
+
+TEST_F(Split, ASourceThatShrinksDuringTheSplitLeavesNoShortPiece) {
+    const std::string source = dir / "a.bin";
+    writeBytes(source, patternBytes(300));
+    kit.onYield = [&](int) { std::filesystem::resize_file(source, 150); };
+    split(source, dir.path(), "3");
+    EXPECT_EQ(bytesOf(piece("a.bin", 1)).size(), 100u);
+    EXPECT_FALSE(exists(piece("a.bin", 2)));
+    EXPECT_NE(lastMessage().find("ended before"), std::string::npos) << lastMessage();
+}
+
+#ifndef _WIN32
+TEST_F(Split, APieceNameThatLeadsToTheSourceIsRefused) {
+    const std::string source = dir / "a.bin";
+    writeBytes(source, "0123456789");
+    std::filesystem::create_symlink(source, piece("a.bin", 1));
+    split(source, dir.path(), "2");
+    EXPECT_EQ(bytesOf(source), "0123456789");
+    EXPECT_NE(lastMessage().find("source file itself"), std::string::npos) << lastMessage();
+}
+#endif
+
+}  // namespace
+}  // namespace quorvel::testing

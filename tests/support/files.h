@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quorvel::testing {
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The path of `name` in this folder.
+    std::string operator/(const std::string& name) const;
+    // The names in the folder, sorted.
+    std::vector<std::string> names() const;
+
+private:
+    std::string path_;
+};
+
+// Sets an environment variable for the life of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(std::string name, const std::string& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    std::string name_;
+};
+
+std::string bytesOf(const std::string& path);
+void writeBytes(const std::string& path, const std::string& bytes);
+// `length` bytes that differ from position to position, so a misplaced slice shows.
+std::string patternBytes(std::size_t length, unsigned seed = 1);
+bool exists(const std::string& path);
+// Open file descriptors of this process (0 where the system cannot tell).
+int openFileCount();
+
+}  // namespace quorvel::testing
