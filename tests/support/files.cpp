@@ -12,11 +12,12 @@ namespace fs = std::filesystem;
 
 namespace quorvel::testing {
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder() : TempFolder(fs::temp_directory_path().string()) {}
+
+TempFolder::TempFolder(const std::string& base) {
     std::random_device random;
-    const fs::path base = fs::temp_directory_path();
     for (;;) {
-        fs::path candidate = base / ("quorvel-test-" + std::to_string(random()));
+        fs::path candidate = fs::path(base) / ("quorvel-test-" + std::to_string(random()));
         if (fs::create_directory(candidate)) {
             path_ = candidate.string();
             return;

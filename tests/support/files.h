@@ -9,6 +9,8 @@ namespace quorvel::testing {
 class TempFolder {
 public:
     TempFolder();
+    // A folder under `base` instead of the system's temporary folder.
+    explicit TempFolder(const std::string& base);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
