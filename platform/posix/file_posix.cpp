@@ -77,7 +77,12 @@ File File::createTemporary(const std::string& folder, const std::string& stem,
         const std::string path = folder + "/" + stem + "-" + uniqueSuffix() + ".tmp";
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                               permissions);
-        if (fd >= 0) return File(fd, path);
+        if (fd >= 0) {
+            // Exactly the bits asked for, whatever the umask; a file system that keeps no
+            // permissions (FAT) refuses, and its files are what the mount makes them.
+            (void)::fchmod(fd, permissions);
+            return File(fd, path);
+        }
         if (errno != EEXIST || attempt == 100) throwSystemError("Cannot create a file in", folder);
     }
 }
@@ -89,7 +94,7 @@ FileIdentity File::identity() const {
     return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
-unsigned File::permissions() const { return statusOf(handle_, path_).st_mode & 07777; }
+unsigned File::permissions() const { return statusOf(handle_, path_).st_mode & 0777; }
 
 void File::truncate(std::int64_t length) {
     if (::ftruncate(handle_, length) != 0) throwSystemError("Cannot write", path_);
