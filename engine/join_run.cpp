@@ -51,7 +51,7 @@ void frmMain::CombineFiles() {
         // The joined file is in place before the last progress call reports success.
         const auto appended = [&](std::int32_t n) {
             piece.reset();
-            if (n == partCount) output.commit();
+            if (n == partCount) output.commit(Durability::onDisk);
             UpdateCombineProgress(n, partCount);
         };
         appendPiece(*piece, output.file(), repaintDuringCopy());

@@ -7,6 +7,7 @@
 #include "platform/conversions.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
+#include "platform/replacing_file.h"
 #include "platform/run_error.h"
 
 namespace quorvel {
@@ -21,22 +22,22 @@ void requireBytes(const PieceData& data, std::int32_t piece) {
                    std::to_string(piece) + " would be empty.");
 }
 
-// The piece is created or replaced; a piece whose write fails is removed, so no piece name ever
-// holds partial content.
-void writePiece(PieceData& data, const std::string& path, const std::function<void()>& repaint) {
-    File piece = File::openForWriting(path, data.source.permissions());
-    if (piece.identity() == data.source.identity()) {
+// A piece name that already leads to the source, through a link, is refused rather than
+// replaced: the user may not mean what it would do.
+void refuseTheSourceItself(const File& source, const std::string& path) {
+    if (isOrdinaryFile(path) && File::openForReading(path).identity() == source.identity()) {
         throw RunError("Cannot write the piece " + path + ": it is the source file itself.");
     }
-    try {
-        piece.truncate(0);
-        copyBytes(data.source, piece, data.length, repaint);
-        piece.close();
-    } catch (...) {
-        { File closing = std::move(piece); }
-        discardFile(path);
-        throw;
-    }
+}
+
+// The piece is written under a temporary name and put in place once complete: no piece name
+// ever holds partial content, and a link or a file that was there is replaced, never written
+// through. No sync: nothing is deleted on the strength of a piece.
+void writePiece(PieceData& data, const std::string& path, const std::function<void()>& repaint) {
+    refuseTheSourceItself(data.source, path);
+    ReplacingFile piece(path, data.source.permissions());
+    copyBytes(data.source, piece.file(), data.length, repaint);
+    piece.commit(Durability::cached);
 }
 
 }  // namespace

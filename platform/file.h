@@ -23,8 +23,6 @@ struct FileIdentity {
 class File {
 public:
     static File openForReading(const std::string& path);
-    // Opens an existing file or creates a new one; nothing is truncated here.
-    static File openForWriting(const std::string& path, unsigned permissions);
     // Creates a new file with a unique name in `folder` that no one else can have opened, with
     // exactly the permission bits `permissions`; no link or existing file is ever followed.
     static File createTemporary(const std::string& folder, const std::string& stem,

@@ -22,13 +22,13 @@ struct stat statusOf(int fd, const std::string& path) {
 
 // Opened without blocking, so a pipe or device under a file's name cannot hang the window, and
 // refused unless it is an ordinary file.
-int openOrdinary(const std::string& path, int flags, unsigned permissions, const char* action) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, permissions);
-    if (fd < 0) throwSystemError(action, path);
+int openOrdinary(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) throwSystemError("Cannot open", path);
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
-        throw RunError(std::string(action) + " " + path + ": it is not an ordinary file.");
+        throw RunError("Cannot open " + path + ": it is not an ordinary file.");
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
@@ -64,11 +64,7 @@ File::~File() {
 }
 
 File File::openForReading(const std::string& path) {
-    return File(openOrdinary(path, O_RDONLY, 0, "Cannot open"), path);
-}
-
-File File::openForWriting(const std::string& path, unsigned permissions) {
-    return File(openOrdinary(path, O_WRONLY | O_CREAT, permissions, "Cannot create"), path);
+    return File(openOrdinary(path), path);
 }
 
 File File::createTemporary(const std::string& folder, const std::string& stem,
