@@ -22,6 +22,16 @@ void requireBytes(const PieceData& data, std::int32_t piece) {
                    std::to_string(piece) + " would be empty.");
 }
 
+// A source still being written to would give pieces of no version of it; one that shrinks past
+// a piece is caught by the copy, and this catches the rest.
+void requireUnchangedSource(const PieceData& data) {
+    const std::int64_t now = data.source.length();
+    if (now == data.sourceLength) return;
+    throw RunError("Cannot split " + data.source.path() + ": it changed during the split (" +
+                   std::to_string(data.sourceLength) + " bytes at the start, " +
+                   std::to_string(now) + " now). Split it again once nothing writes to it.");
+}
+
 // A piece name that already leads to the source, through a link, is refused rather than
 // replaced: the user may not mean what it would do.
 void refuseTheSourceItself(const File& source, const std::string& path) {
@@ -37,6 +47,7 @@ void writePiece(PieceData& data, const std::string& path, const std::function<vo
     refuseTheSourceItself(data.source, path);
     ReplacingFile piece(path, data.source.permissions());
     copyBytes(data.source, piece.file(), data.length, repaint);
+    requireUnchangedSource(data);
     piece.commit(Durability::cached);
 }
 
@@ -62,7 +73,7 @@ void frmMain::SplitFile() {
         const std::int64_t q = length / partCount;
         const std::int64_t r = length % partCount;
 
-        PieceData data{source, q + r};
+        PieceData data{source, q + r, length};
         requireBytes(data, 1);
         PutData(data, data.length, 1);
         for (std::int32_t i = 2; i <= partCount; ++i) {
