@@ -1,9 +1,11 @@
+#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/frm_main.h"
 #include "app/texts.h"
+#include "engine/free_space.h"
 #include "engine/piece_lookup.h"
 #include "engine/piece_naming.h"
 #include "platform/file.h"
@@ -58,6 +60,10 @@ void frmMain::CombineFiles() {
         const std::vector<std::int64_t> lengths = countPieces(lookup, prefix, sourcePath);
         partCount = static_cast<std::int32_t>(lengths.size());
         targetPath = naming::joinedPath(savePath, sourcePath);
+        // What was at the target stays until the joined file is complete.
+        const std::int64_t joinedLength =
+            std::accumulate(lengths.begin(), lengths.end(), std::int64_t{0});
+        requireFreeSpace(folderOf(targetPath), joinedLength, naming::fileName(targetPath));
 
         std::optional<File> piece = File::openForReading(sourcePath);
         ReplacingFile output(targetPath, piece->permissions());

@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <string>
 
 #include "app/frm_main.h"
 #include "app/texts.h"
+#include "engine/free_space.h"
 #include "engine/piece_lookup.h"
 #include "engine/piece_naming.h"
 #include "platform/conversions.h"
@@ -20,6 +22,19 @@ void requireBytes(const PieceData& data, std::int32_t piece) {
     if (piece == 1) throw RunError("The source file is empty: there is nothing to split.");
     throw RunError("The source file has fewer bytes than the parts asked for: piece " +
                    std::to_string(piece) + " would be empty.");
+}
+
+// The most the pieces take at one time beyond what is free now: each piece is written whole
+// before the file it replaces goes.
+std::int64_t spaceForPieces(const std::string& savePath, const std::string& sourcePath,
+                            std::int32_t partCount, std::int64_t q, std::int64_t r) {
+    std::int64_t written = 0, freed = 0, most = 0;
+    for (std::int32_t n = 1; n <= partCount; ++n) {
+        written += n == 1 ? q + r : q;
+        most = std::max(most, written - freed);
+        freed += spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, n));
+    }
+    return most;
 }
 
 // A source still being written to would give pieces of no version of it; one that shrinks past
@@ -75,6 +90,9 @@ void frmMain::SplitFile() {
 
         PieceData data{source, q + r, length};
         requireBytes(data, 1);
+        requireFreeSpace(folderOf(naming::piecePath(savePath, sourcePath, 1)),
+                         spaceForPieces(savePath, sourcePath, partCount, q, r),
+                         "the pieces of " + naming::fileName(sourcePath));
         PutData(data, data.length, 1);
         for (std::int32_t i = 2; i <= partCount; ++i) {
             yieldBetweenPieces();
