@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config googletest libgtest-dev
+    clang libclang-rt-14-dev  # the fuzz targets: clang and its libFuzzer runtime
 )
 
 missing=()
