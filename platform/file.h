@@ -41,7 +41,6 @@ public:
     // Who may read, write and run it; never the set-user or set-group bits, so a file made from
     // another user's pieces cannot run with the rights of whoever joined them.
     unsigned permissions() const;
-    void truncate(std::int64_t length);
     // Makes the content durable before the caller relies on it.
     void flush();
     // Closes now and reports a failed close, which can mean lost data.

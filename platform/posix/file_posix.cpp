@@ -92,10 +92,6 @@ FileIdentity File::identity() const {
 
 unsigned File::permissions() const { return statusOf(handle_, path_).st_mode & 0777; }
 
-void File::truncate(std::int64_t length) {
-    if (::ftruncate(handle_, length) != 0) throwSystemError("Cannot write", path_);
-}
-
 void File::flush() {
     if (::fsync(handle_) != 0) throwSystemError("Cannot write", path_);
 }
