@@ -8,5 +8,5 @@ scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_WERROR=ON
 cmake --build build
 ctest --test-dir build --output-on-failure
-scripts/sanitize.sh
 scripts/fuzz.sh 45
+scripts/sanitize.sh
