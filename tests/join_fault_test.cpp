@@ -49,7 +49,9 @@ struct JoinFault {
     int changedPiece = 0;  // the piece the fault itself changes, if any
 };
 
-void PrintTo(const JoinFault& fault, std::ostream* out) { *out << fault.name; }
+void PrintTo(const JoinFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
 
 class JoinFaults : public JoinFaultTest, public ::testing::WithParamInterface<JoinFault> {};
 
@@ -71,65 +73,66 @@ TEST_P(JoinFaults, EndWithOneMessageAndEveryPieceKept) {
 
 INSTANTIATE_TEST_SUITE_P(
     , JoinFaults,
-    ::testing::Values(
-        JoinFault{"DestinationIsAFile",
-                  [](JoinFaultTest& test) -> std::vector<std::string> {
-                      test.destination = test.destinationFolder() / "a.bin";
-                      return {test.destination, "Not a directory"};
-                  }},
-        JoinFault{"DestinationTakesNoNewFile",
-                  [](JoinFaultTest& test) -> std::vector<std::string> {
-                      test.lock = std::make_unique<ImmutableFolder>(test.destination);
-                      return {test.destination, "Operation not permitted"};
-                  }},
-        JoinFault{"TargetIsAFolder",
-                  [](JoinFaultTest& test) -> std::vector<std::string> {
-                      const std::string target = test.destinationFolder() / "a.bin";
-                      fs::remove(target);
-                      fs::create_directory(target);
-                      return {target, "Is a directory"};
-                  }},
-        JoinFault{"FlushOfTheJoinedFileFails",
-                  [](JoinFaultTest& test) -> std::vector<std::string> {
-                      test.failure.emplace(faults::flushFails);
-                      return {test.destination, "Input/output error"};
-                  }},
-        JoinFault{"PieceTruncatedBeforeItsTurn",
-                  [](JoinFaultTest& test) -> std::vector<std::string> {
-                      test.toolkit().onYield = [&test](int) { fs::resize_file(test.pieceOf(3), 1); };
-                      return {test.pieceOf(3), "changed since the set was counted"};
-                  },
-                  3},
-        JoinFault{"PieceReplacedByAFolderBeforeItsTurn",
-                  [](JoinFaultTest& test) -> std::vector<std::string> {
-                      test.toolkit().onYield = [&test](int) {
-                          fs::remove(test.pieceOf(3));
-                          fs::create_directory(test.pieceOf(3));
-                      };
-                      return {test.pieceOf(3), "gone missing"};
-                  },
-                  3},
-        JoinFault{"PieceReplacedByADeviceBeforeItsTurn",
-                  [](JoinFaultTest& test) -> std::vector<std::string> {
-                      test.toolkit().onYield = [&test](int) {
-                          fs::remove(test.pieceOf(2));
-                          fs::create_symlink("/dev/zero", test.pieceOf(2));
-                      };
-                      return {test.pieceOf(2), "gone missing"};
-                  },
-                  2},
-        JoinFault{"FirstPieceIsAFolder",
-                  [](JoinFaultTest& test) -> std::vector<std::string> {
-                      test.firstPiece = test.pieceFolder() / "b.bin_1.xst";
-                      fs::create_directory(test.firstPiece);
-                      return {text::firstPieceMissing};
-                  }},
-        JoinFault{"FirstPieceLeadsToADevice",
-                  [](JoinFaultTest& test) -> std::vector<std::string> {
-                      test.firstPiece = test.pieceFolder() / "b.bin_1.xst";
-                      fs::create_symlink("/dev/null", test.firstPiece);
-                      return {text::firstPieceMissing};
-                  }}),
+    ::testing::Values(JoinFault{"DestinationIsAFile",
+                                [](JoinFaultTest& test) -> std::vector<std::string> {
+                                    test.destination = test.destinationFolder() / "a.bin";
+                                    return {test.destination, "Not a directory"};
+                                }},
+                      JoinFault{"DestinationTakesNoNewFile",
+                                [](JoinFaultTest& test) -> std::vector<std::string> {
+                                    test.lock = std::make_unique<ImmutableFolder>(test.destination);
+                                    return {test.destination, "Operation not permitted"};
+                                }},
+                      JoinFault{"TargetIsAFolder",
+                                [](JoinFaultTest& test) -> std::vector<std::string> {
+                                    const std::string target = test.destinationFolder() / "a.bin";
+                                    fs::remove(target);
+                                    fs::create_directory(target);
+                                    return {target, "Is a directory"};
+                                }},
+                      JoinFault{"FlushOfTheJoinedFileFails",
+                                [](JoinFaultTest& test) -> std::vector<std::string> {
+                                    test.failure.emplace(faults::flushFails);
+                                    return {test.destination, "Input/output error"};
+                                }},
+                      JoinFault{"PieceTruncatedBeforeItsTurn",
+                                [](JoinFaultTest& test) -> std::vector<std::string> {
+                                    test.toolkit().onYield = [&test](int) {
+                                        fs::resize_file(test.pieceOf(3), 1);
+                                    };
+                                    return {test.pieceOf(3), "changed since the set was counted"};
+                                },
+                                3},
+                      JoinFault{"PieceReplacedByAFolderBeforeItsTurn",
+                                [](JoinFaultTest& test) -> std::vector<std::string> {
+                                    test.toolkit().onYield = [&test](int) {
+                                        fs::remove(test.pieceOf(3));
+                                        fs::create_directory(test.pieceOf(3));
+                                    };
+                                    return {test.pieceOf(3), "gone missing"};
+                                },
+                                3},
+                      JoinFault{"PieceReplacedByADeviceBeforeItsTurn",
+                                [](JoinFaultTest& test) -> std::vector<std::string> {
+                                    test.toolkit().onYield = [&test](int) {
+                                        fs::remove(test.pieceOf(2));
+                                        fs::create_symlink("/dev/zero", test.pieceOf(2));
+                                    };
+                                    return {test.pieceOf(2), "gone missing"};
+                                },
+                                2},
+                      JoinFault{"FirstPieceIsAFolder",
+                                [](JoinFaultTest& test) -> std::vector<std::string> {
+                                    test.firstPiece = test.pieceFolder() / "b.bin_1.xst";
+                                    fs::create_directory(test.firstPiece);
+                                    return {text::firstPieceMissing};
+                                }},
+                      JoinFault{"FirstPieceLeadsToADevice",
+                                [](JoinFaultTest& test) -> std::vector<std::string> {
+                                    test.firstPiece = test.pieceFolder() / "b.bin_1.xst";
+                                    fs::create_symlink("/dev/null", test.firstPiece);
+                                    return {text::firstPieceMissing};
+                                }}),
     [](const auto& row) { return row.param.name; });
 
 // Links among the pieces and the target: the run succeeds, reads nothing it is writing, and
@@ -140,7 +143,9 @@ struct JoinThroughLinks {
     std::function<std::string(JoinFaultTest&)> make;
 };
 
-void PrintTo(const JoinThroughLinks& links, std::ostream* out) { *out << links.name; }
+void PrintTo(const JoinThroughLinks& links, std::ostream* out) {
+    *out << links.name;
+}
 
 class JoinsThroughLinks : public JoinFaultTest,
                           public ::testing::WithParamInterface<JoinThroughLinks> {};
@@ -159,46 +164,49 @@ TEST_P(JoinsThroughLinks, GiveTheSetsBytesAndKeepEveryPiece) {
 
 INSTANTIATE_TEST_SUITE_P(
     , JoinsThroughLinks,
-    ::testing::Values(
-        JoinThroughLinks{"TargetIsAHardLinkToAPiece",
-                         [](JoinFaultTest& test) {
-                             const std::string target = test.destinationFolder() / "a.bin";
-                             fs::remove(target);
-                             fs::create_hard_link(test.pieceOf(2), target);
-                             return setBytes;
-                         }},
-        JoinThroughLinks{"TargetIsASymlinkToTheFirstPiece",
-                         [](JoinFaultTest& test) {
-                             const std::string target = test.destinationFolder() / "a.bin";
-                             fs::remove(target);
-                             fs::create_symlink(test.pieceOf(1), target);
-                             return setBytes;
-                         }},
-        JoinThroughLinks{"PieceIsASymlinkToTheTarget",
-                         [](JoinFaultTest& test) {
-                             const std::string first = bytesOf(test.pieceOf(1));
-                             const std::string third = bytesOf(test.pieceOf(3));
-                             fs::remove(test.pieceOf(2));
-                             fs::create_symlink(test.destinationFolder() / "a.bin", test.pieceOf(2));
-                             return first + oldTarget + third;
-                         }},
-        JoinThroughLinks{"PieceIsAHardLinkToAnother",
-                         [](JoinFaultTest& test) {
-                             const std::string first = bytesOf(test.pieceOf(1));
-                             const std::string third = bytesOf(test.pieceOf(3));
-                             fs::remove(test.pieceOf(2));
-                             fs::create_hard_link(test.pieceOf(1), test.pieceOf(2));
-                             return first + first + third;
-                         }},
-        JoinThroughLinks{"FirstPieceIsASymlinkToAPieceElsewhere",
-                         [](JoinFaultTest& test) {
-                             fs::create_directory(test.pieceFolder() / "elsewhere");
-                             const std::string real = test.pieceFolder() / "elsewhere/x_1.xst";
-                             fs::rename(test.pieceOf(1), real);
-                             fs::create_symlink(real, test.pieceOf(1));
-                             fs::remove(test.destinationFolder() / "a.bin");
-                             return setBytes;
-                         }}),
+    ::testing::Values(JoinThroughLinks{"TargetIsAHardLinkToAPiece",
+                                       [](JoinFaultTest& test) {
+                                           const std::string target =
+                                               test.destinationFolder() / "a.bin";
+                                           fs::remove(target);
+                                           fs::create_hard_link(test.pieceOf(2), target);
+                                           return setBytes;
+                                       }},
+                      JoinThroughLinks{"TargetIsASymlinkToTheFirstPiece",
+                                       [](JoinFaultTest& test) {
+                                           const std::string target =
+                                               test.destinationFolder() / "a.bin";
+                                           fs::remove(target);
+                                           fs::create_symlink(test.pieceOf(1), target);
+                                           return setBytes;
+                                       }},
+                      JoinThroughLinks{"PieceIsASymlinkToTheTarget",
+                                       [](JoinFaultTest& test) {
+                                           const std::string first = bytesOf(test.pieceOf(1));
+                                           const std::string third = bytesOf(test.pieceOf(3));
+                                           fs::remove(test.pieceOf(2));
+                                           fs::create_symlink(test.destinationFolder() / "a.bin",
+                                                              test.pieceOf(2));
+                                           return first + oldTarget + third;
+                                       }},
+                      JoinThroughLinks{"PieceIsAHardLinkToAnother",
+                                       [](JoinFaultTest& test) {
+                                           const std::string first = bytesOf(test.pieceOf(1));
+                                           const std::string third = bytesOf(test.pieceOf(3));
+                                           fs::remove(test.pieceOf(2));
+                                           fs::create_hard_link(test.pieceOf(1), test.pieceOf(2));
+                                           return first + first + third;
+                                       }},
+                      JoinThroughLinks{"FirstPieceIsASymlinkToAPieceElsewhere",
+                                       [](JoinFaultTest& test) {
+                                           fs::create_directory(test.pieceFolder() / "elsewhere");
+                                           const std::string real =
+                                               test.pieceFolder() / "elsewhere/x_1.xst";
+                                           fs::rename(test.pieceOf(1), real);
+                                           fs::create_symlink(real, test.pieceOf(1));
+                                           fs::remove(test.destinationFolder() / "a.bin");
+                                           return setBytes;
+                                       }}),
     [](const auto& row) { return row.param.name; });
 
 // The disk fills up as the joined file passes what a file may take, at the second piece, on the
@@ -214,8 +222,8 @@ TEST_P(JoinOnAFullDisk, KeepsThePiecesAndWhatWasAtTheTarget) {
         kit.click("Check1");
         join(firstPiece, out.path());
     });
-    expectCleanFailure(outcome, {GetParam() ? "Cannot write" : "Cannot copy", out.path(),
-                                 "File too large"});
+    expectCleanFailure(outcome,
+                       {GetParam() ? "Cannot write" : "Cannot copy", out.path(), "File too large"});
     expectNothingPartial(before, contents());
 }
 

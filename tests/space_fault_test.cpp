@@ -96,7 +96,9 @@ TEST_P(SplitSpace, CountsThePiecesItReplacesAsFree) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, SplitSpace, ::testing::Values(Fit{0, true}, Fit{1, false}),
-                         [](const auto& row) { return row.param.fits ? "Fits" : "OneByteTooMany"; });
+                         [](const auto& row) {
+                             return row.param.fits ? "Fits" : "OneByteTooMany";
+                         });
 
 class JoinSpace : public SpaceTest, public ::testing::WithParamInterface<Fit> {};
 
@@ -127,7 +129,9 @@ TEST_P(JoinSpace, NeedsRoomForTheWholeJoinedFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, JoinSpace, ::testing::Values(Fit{0, true}, Fit{1, false}),
-                         [](const auto& row) { return row.param.fits ? "Fits" : "OneByteTooMany"; });
+                         [](const auto& row) {
+                             return row.param.fits ? "Fits" : "OneByteTooMany";
+                         });
 
 // The check passes, then something else takes the space between two pieces: the disk is full
 // for real and the write fails with the system's own reason.

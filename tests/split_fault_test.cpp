@@ -19,9 +19,7 @@ protected:
     RunOutcome splitToOut() {
         return outcomeOf([&] { split(source, destination, "3"); });
     }
-    FolderContents completePieces() const {
-        return piecesOf(out.path(), "a.bin", sourceBytes, 3);
-    }
+    FolderContents completePieces() const { return piecesOf(out.path(), "a.bin", sourceBytes, 3); }
 
 public:
     const std::string source = dir / "a.bin";
@@ -39,7 +37,9 @@ struct SplitFault {
     bool changesTheSource = false;
 };
 
-void PrintTo(const SplitFault& fault, std::ostream* out) { *out << fault.name; }
+void PrintTo(const SplitFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
 
 class SplitFaults : public SplitFaultTest, public ::testing::WithParamInterface<SplitFault> {};
 
@@ -82,13 +82,17 @@ INSTANTIATE_TEST_SUITE_P(
                    }},
         SplitFault{"SourceGrowsBetweenTwoPieces",
                    [](SplitFaultTest& test) -> std::vector<std::string> {
-                       test.toolkit().onYield = [&test](int) { writeBytes(test.source, sourceBytes + "+"); };
+                       test.toolkit().onYield = [&test](int) {
+                           writeBytes(test.source, sourceBytes + "+");
+                       };
                        return {test.source, "changed during the split", "3000", "3001"};
                    },
                    true},
         SplitFault{"SourceLosesItsLastByteBetweenTwoPieces",
                    [](SplitFaultTest& test) -> std::vector<std::string> {
-                       test.toolkit().onYield = [&test](int) { fs::resize_file(test.source, 2999); };
+                       test.toolkit().onYield = [&test](int) {
+                           fs::resize_file(test.source, 2999);
+                       };
                        return {test.source, "changed during the split"};
                    },
                    true}),
@@ -103,7 +107,9 @@ struct SplitSurvival {
     std::string splitBytes = sourceBytes;  // what the pieces hold
 };
 
-void PrintTo(const SplitSurvival& survival, std::ostream* out) { *out << survival.name; }
+void PrintTo(const SplitSurvival& survival, std::ostream* out) {
+    *out << survival.name;
+}
 
 class SplitSurvivals : public SplitFaultTest,
                        public ::testing::WithParamInterface<SplitSurvival> {};
@@ -146,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(
                       sourceBytes + sourceBytes},
         SplitSurvival{"SecondPieceNameIsASymlinkToTheFirst",
                       [](SplitFaultTest& test) -> std::vector<std::string> {
-                          fs::create_symlink("a.bin_1.xst", test.destinationFolder() / "a.bin_2.xst");
+                          fs::create_symlink("a.bin_1.xst",
+                                             test.destinationFolder() / "a.bin_2.xst");
                           return {test.source};
                       }},
         SplitSurvival{"PieceNameIsAHardLinkToAnotherFile",
@@ -177,10 +184,11 @@ TEST_P(SplitOnAFullDisk, RemovesThePieceAndKeepsTheOldOne) {
     const FolderContents before = contents();
     std::optional<faults::Switch> noKernelCopy;
     if (GetParam()) noKernelCopy.emplace(faults::kernelCopyMissing);
-    const RunOutcome outcome = outcomeWithFileSizeLimit(512, [&] { split(source, out.path(), "3"); });
+    const RunOutcome outcome =
+        outcomeWithFileSizeLimit(512, [&] { split(source, out.path(), "3"); });
     // The kernel's copy and the read/write path each say what they were doing.
-    expectCleanFailure(outcome, {GetParam() ? "Cannot write" : "Cannot copy", out.path(),
-                                 "File too large"});
+    expectCleanFailure(outcome,
+                       {GetParam() ? "Cannot write" : "Cannot copy", out.path(), "File too large"});
     expectNothingPartial(before, contents());
 }
 
