@@ -17,3 +17,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # One executable that needs nothing beyond Windows' own DLLs: the C++ runtime, libgcc and
 # winpthread are linked in.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+# Built programs and tests run under Wine here.
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
