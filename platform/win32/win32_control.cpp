@@ -125,18 +125,23 @@ void Win32Control::setText(const std::string& text) {
 }
 
 // A caption longer than the designed width (the Joint mode captions) grows the label to the
-// right instead of being cut off.
+// right instead of being cut off. One character's room is kept spare: glyphs may be drawn a little
+// past their measured advance (Wine does so).
 void Win32Control::fitLabelToText() {
     const std::wstring caption = widened(text());
     const HDC dc = GetDC(handle_);
     const HGDIOBJ old = SelectObject(dc, kit_.font(design_.font));
     SIZE extent{};
     GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(handle_, dc);
-    const int width = std::max(kit_.pixels(design_.width), static_cast<int>(extent.cx) + 1);
+    const int width =
+        std::max(kit_.pixels(design_.width), static_cast<int>(extent.cx + metrics.tmAveCharWidth));
     SetWindowPos(handle_, nullptr, 0, 0, width, kit_.pixels(design_.height),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(handle_, nullptr, TRUE);  // the caption is drawn anew across the new width
 }
 
 void Win32Control::showPicture() {
@@ -182,6 +187,7 @@ void Win32Control::setWidth(float width) {
     width_ = width;
     SetWindowPos(handle_, nullptr, 0, 0, std::max(1, kit_.pixels(width)),
                  kit_.pixels(design_.height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(handle_, nullptr, TRUE);  // the outline moves with the width
 }
 
 void Win32Control::click() {
