@@ -59,6 +59,8 @@ Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance), dpi_(syste
 
 Win32Toolkit::~Win32Toolkit() {
     if (window_) DestroyWindow(window_);
+    UnregisterClassW(mainClass, instance_);
+    UnregisterClassW(frameClass, instance_);
     for (const auto& [design, font] : fonts_) DeleteObject(font);
 }
 
