@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Takes a screenshot of the Windows program under Wine into docs/screenshots/win32.png. Wine draws
+# Takes screenshots of the Windows program under Wine into docs/screenshots/: win32.png as it
+# opens, win32-joint.png in Joint mode. Wine draws
 # the window's frame itself in a virtual desktop of about the window's size.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/win32-common.sh
 
-if [ "${1:-}" = --on-display ]; then  # on the private X server
+if [ "${1:-}" = --on-display ]; then  # on a private display
     start_quorvel explorer /desktop=Quorvel,400x280
     sleep 2  # the controls paint after the window appears
     import -window root -crop 400x280+0+0 +repage docs/screenshots/win32.png
+    # Into Joint mode by keyboard: Tab along the tab order to "Split File", then the arrow key.
+    xdotool key Tab Tab Tab Tab Tab Tab Down
+    sleep 1
+    import -window root -crop 400x280+0+0 +repage docs/screenshots/win32-joint.png
     close_quorvel
     exit 0
 fi
@@ -18,6 +23,6 @@ scripts/install-deps.sh --screenshots
 win32_build
 wine_prefix
 mkdir -p docs/screenshots
-xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --on-display
+on_private_display "$0" --on-display
 wineserver -k || true
-echo "docs/screenshots/win32.png"
+echo "docs/screenshots/win32.png docs/screenshots/win32-joint.png"

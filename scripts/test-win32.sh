@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/win32-common.sh
 
-if [ "${1:-}" = --smoke ]; then  # on the private X server
+if [ "${1:-}" = --smoke ]; then  # on a private display
     start_quorvel
     close_quorvel
     echo "Quorvel.exe opened its window and ended cleanly when it was closed"
@@ -14,5 +14,6 @@ fi
 
 win32_build
 wine_prefix
-ctest --test-dir "$win32_build_dir" --output-on-failure
-xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --smoke
+# The toolkit's tests open real windows, so the suites need a display too.
+on_private_display ctest --test-dir "$win32_build_dir" --output-on-failure
+on_private_display "$0" --smoke

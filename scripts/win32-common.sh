@@ -24,6 +24,11 @@ wine_prefix() {
     fi
 }
 
+# Runs a command with an X server of its own, for Wine's windows.
+on_private_display() {
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$@"
+}
+
 # Starts Quorvel.exe (with any wine arguments before it) on $DISPLAY and waits for its window;
 # sets quorvel_pid and quorvel_window.
 start_quorvel() {
