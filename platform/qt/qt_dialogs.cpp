@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QTreeView>
 #include <cstring>
 
 #include "platform/qt/qt_toolkit.h"
@@ -112,6 +114,18 @@ class OpenFileDialog : public QFileDialog {
     QStringList chosen_;
 };
 
+// Wide enough columns for sizes and dates in full; the name takes the rest.
+void widenColumns(QFileDialog& dialog) {
+    auto* details = dialog.findChild<QTreeView*>("treeView");
+    if (!details) return;
+    QHeaderView* header = details->header();
+    if (header->count() < 4) return;
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    const int widths[] = {0, 90, 120, 150};
+    for (int column = 1; column < 4; ++column) header->resizeSection(column, widths[column]);
+}
+
 }  // namespace
 
 std::vector<std::string> QtToolkit::chooseFiles(const OPENFILENAMEA& record) {
@@ -124,6 +138,8 @@ std::vector<std::string> QtToolkit::chooseFiles(const OPENFILENAMEA& record) {
     OpenFileDialog dialog(window(), title, options, record.Flags & OFN_ALLOWMULTISELECT,
                           record.Flags & OFN_CREATEPROMPT);
     dialog.setObjectName("GetOpenFileName");
+    dialog.resize(760, 480);
+    widenColumns(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
 
     const QStringList filters = nameFilters(record.lpstrFilter);
@@ -161,6 +177,7 @@ std::optional<std::string> QtToolkit::chooseFolder(const BROWSEINFOA& record) {
         record.lpszTitle ? QString::fromUtf8(record.lpszTitle) : QString("Browse For Folder");
     QFileDialog dialog(window(), title);
     dialog.setObjectName("BrowseForFolder");
+    dialog.resize(640, 440);
     // Only folders can be confirmed (BIF_RETURNONLYFSDIRS): every folder here has a path.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
     dialog.setFileMode(QFileDialog::Directory);

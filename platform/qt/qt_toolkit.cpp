@@ -265,9 +265,9 @@ void QtToolkit::createWindow(const WindowDesign& design) {
     window_ = std::make_unique<MainWindow>(*this);
     window_->setObjectName("frmMain");
     // A fixed layout: no maximize button, no resizing.
-    window_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                            Qt::MSWindowsFixedSizeDialogHint);
+    window_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     window_->setWindowTitle(qs(design.caption));
     window_->setWindowIcon(windowIcon());
     window_->setFont(font(design.font));

@@ -7,6 +7,8 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -227,6 +229,11 @@ class QtWindowTest : public QObject {
         QCOMPARE(widget("Label4")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         QCOMPARE(widget("Label1")->font().pointSizeF(), 9.0);
         QCOMPARE(edit("Text3")->font().pointSizeF(), 8.25);
+        // Where the Windows faces are missing, the ones with their widths stand in.
+        if (QFontDatabase::hasFamily("Liberation Sans")) {
+            QCOMPARE(QFontInfo(widget("Label1")->font()).family(), QString("Liberation Sans"));
+            QCOMPARE(QFontInfo(edit("Text3")->font()).family(), QString("Liberation Sans"));
+        }
         QCOMPARE(widget("Label4")->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(widget("Label4")->toolTip(), QString("Check latest version."));
         QCOMPARE(widget("cmd_Split")->toolTip(), QString("Start Split"));
@@ -603,6 +610,36 @@ class QtWindowTest : public QObject {
         modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, in.filePath("link.bin")); });
         click(widget("cmd_Open"));
         QCOMPARE(edit("Text1")->text(), in.filePath("link.bin"));
+
+        // Without OFN_NODEREFERENCELINKS the link stands for its target.
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, in.filePath("link.bin")); });
+        std::vector<char> file(2048, ' ');
+        file.back() = '\0';
+        OPENFILENAMEA record{};
+        record.lStructSize = 76;
+        record.hwndOwner = static_cast<HWND>(kit->windowHandle());
+        record.lpstrFile = file.data();
+        record.nMaxFile = 2048;
+        record.Flags = OFN_EXPLORER;
+        QCOMPARE(GetOpenFileNameA(&record), 1);
+        QCOMPARE(QString(file.data()), QFileInfo(in.filePath("target.bin")).canonicalFilePath());
+    }
+
+    // As the system dialog does, the file dialog opens where the last file was picked when the
+    // program asks for the same initial folder again.
+    void theFileDialogOpensWhereTheLastFileWasPicked() {
+        QTemporaryDir in;
+        writeFile(in.filePath("a.bin"), "a");
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, in.filePath("a.bin")); });
+        click(widget("cmd_Open"));
+        modals->then([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->directory().path(), in.path());
+            cancel(dialog);
+        });
+        click(widget("cmd_Open"));
+        QCOMPARE(edit("Text1")->text(), in.filePath("a.bin"));
     }
 
     void theFolderBrowserConfirmsOnlyFolders() {
