@@ -153,8 +153,13 @@ std::vector<std::string> QtToolkit::chooseFiles(const OPENFILENAMEA& record) {
     QString start = initial;
     if (initial == firstInitialFolder_ && !lastFileFolder_.isEmpty()) start = lastFileFolder_;
     dialog.setDirectory(start.isEmpty() ? QDir::currentPath() : start);
+    // The buffer may propose a name; it holds nMaxFile characters, not always ended by a NUL.
     const QString proposed =
-        record.lpstrFile ? QFile::decodeName(record.lpstrFile).trimmed() : QString();
+        record.lpstrFile
+            ? QFile::decodeName(QByteArray(record.lpstrFile,
+                                           qsizetype(strnlen(record.lpstrFile, record.nMaxFile))))
+                  .trimmed()
+            : QString();
     if (!proposed.isEmpty()) dialog.selectFile(proposed);
 
     if (dialog.exec() != QDialog::Accepted) return {};
