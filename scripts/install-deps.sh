@@ -1,11 +1,33 @@
 #!/usr/bin/env bash
-# Installs what building and testing Quorvel needs, from Debian's packages.
+# Installs what building, testing and running Quorvel needs, from Debian's packages; only what is
+# missing.
+#   --windows      also the cross-compiler for the Windows program, and Wine under a private
+#                  X server to test it
+#   --screenshots  the same, and ImageMagick to take screenshots of it
+#   NAME ...       further Debian packages a developer script needs
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config googletest libgtest-dev
+    # The Linux window (Qt 6 Widgets, with its Test module and the offscreen platform)
+    qt6-base-dev
+    # Faces with the widths of the design's Windows fonts (Arial, MS Sans Serif), and a fallback
+    fonts-liberation fonts-dejavu-core
+    # A virtual display, for a machine without a screen (scripts/run.sh)
+    xvfb xauth
+    # cpack's .deb: dpkg-shlibdeps finds the package's dependencies
+    dpkg-dev file
     clang libclang-rt-14-dev  # the fuzz targets: clang and its libFuzzer runtime
 )
+windows_packages=(mingw-w64 g++-mingw-w64-i686-posix wine wine32:i386 fonts-wine xdotool)
+for option in "$@"; do
+    case "$option" in
+        --windows) packages+=("${windows_packages[@]}") ;;
+        --screenshots) packages+=("${windows_packages[@]}" imagemagick) ;;
+        -*) echo "install-deps.sh: unknown option $option" >&2; exit 2 ;;
+        *) packages+=("$option") ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do
@@ -16,5 +38,10 @@ done
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# Wine's 32-bit half comes from Debian's i386 packages.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386
+then
+    $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"

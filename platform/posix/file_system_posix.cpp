@@ -67,10 +67,4 @@ std::int64_t spaceFreedByReplacing(const std::string& path) {
     return static_cast<std::int64_t>(status.st_blocks) * 512;  // st_blocks counts 512-byte units
 }
 
-std::string folderOf(const std::string& path, char separator) {
-    const auto last = path.rfind(separator);
-    if (last == std::string::npos) return ".";
-    return last == 0 ? path.substr(0, 1) : path.substr(0, last);
-}
-
 }  // namespace quorvel

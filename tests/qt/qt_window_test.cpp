@@ -1,0 +1,696 @@
+// The window on Qt as a person uses it: real widgets clicked and typed into through the window
+// system, real message boxes and dialogs answered the way a person would. Runs under
+// QT_QPA_PLATFORM=offscreen.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/frm_main.h"
+#include "app/texts.h"
+#include "platform/module1.h"
+#include "platform/process.h"
+#include "platform/qt/qt_toolkit.h"
+#include "platform/win32_api.h"
+
+namespace quorvel::qt {
+namespace {
+
+QByteArray randomBytes(qsizetype length) {
+    QList<quint32> words(length / 4 + 1);
+    QRandomGenerator(quint32(length)).fillRange(words.data(), words.size());
+    return QByteArray(reinterpret_cast<const char*>(words.constData()), length);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList namesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// Answers the modal windows the program opens, in the order they open: each answer is called
+// with the modal window once it is up. Answers run inside the modal window's own event loop.
+class Modals {
+  public:
+    using Answer = std::function<void(QWidget*)>;
+
+    Modals() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
+        timer_.start(5);
+    }
+    void then(Answer answer) { answers_.push_back(std::move(answer)); }
+    bool allAnswered() const { return answers_.empty(); }
+    int seen() const { return seen_; }
+
+  private:
+    void poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || answers_.empty()) return;
+        for (const auto& done : handled_) {
+            if (done == modal) return;
+        }
+        handled_.emplace_back(modal);
+        ++seen_;
+        // Answered from a timer of its own: a timer never fires again while its own call runs,
+        // and an answer may open the next modal window (a question over a file dialog).
+        QTimer::singleShot(0, [answer = std::move(answers_.front()), modal = QPointer(modal)] {
+            if (modal) answer(modal);
+        });
+        answers_.pop_front();
+    }
+
+    QTimer timer_;
+    std::deque<Answer> answers_;
+    std::vector<QPointer<QWidget>> handled_;
+    int seen_ = 0;
+};
+
+// A click as a person makes it: through the window system, at the widget's place in its window.
+void click(QWidget* widget) {
+    QVERIFY(widget);
+    QWidget* top = widget->window();
+    const QPoint place = widget->mapTo(top, widget->rect().center());
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, place);
+}
+
+// Keys as a person types them: to whatever has the focus in the widget's window.
+void type(QWidget* window, const QString& text) {
+    for (const QChar c : text) {
+        QTest::keyClick(window->windowHandle(), c.toLatin1());
+    }
+}
+
+QAbstractButton* dialogButton(QWidget* dialog, QDialogButtonBox::StandardButton which) {
+    const auto boxes = dialog->findChildren<QDialogButtonBox*>();
+    for (QDialogButtonBox* box : boxes) {
+        if (QPushButton* button = box->button(which)) return button;
+    }
+    return nullptr;
+}
+
+// A file dialog answered by typing into its name field and pressing its accept button.
+void typeIntoFileDialog(QWidget* modal, const QString& typed) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    QVERIFY2(dialog, qPrintable(modal->metaObject()->className()));
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    QVERIFY(name);
+    // Set as a whole: typed key by key, the name would open the completion list first.
+    name->setText(typed);
+    const auto accept = dialog->acceptMode() == QFileDialog::AcceptOpen ? QDialogButtonBox::Open
+                                                                        : QDialogButtonBox::Save;
+    QAbstractButton* button = dialogButton(dialog, accept);
+    if (!button) button = dialogButton(dialog, QDialogButtonBox::Ok);
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);  // a disabled button takes no click
+}
+
+void cancel(QWidget* modal) {
+    QAbstractButton* button = dialogButton(modal, QDialogButtonBox::Cancel);
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+struct Shown {
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    bool modal = false;
+};
+
+// Reads a message box as a person would see it, then presses its OK button.
+Modals::Answer readAndClose(Shown& shown) {
+    return [&shown](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY2(box, qPrintable(modal->metaObject()->className()));
+        shown = {box->text(), box->windowTitle(), box->icon(), box->standardButtons(),
+                 box->isModal()};
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    };
+}
+
+}  // namespace
+
+class QtWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QtToolkit> kit;
+    std::unique_ptr<frmMain> form;
+    std::unique_ptr<Modals> modals;
+
+    template <class W = QWidget>
+    W* widget(const char* name) {
+        W* found = kit->window()->findChild<W*>(name);
+        if (!found) qFatal("no widget %s", name);
+        return found;
+    }
+    QLineEdit* edit(const char* name) { return widget<QLineEdit>(name); }
+
+    void setCount(const QString& count) {
+        edit("Text3")->setFocus();
+        edit("Text3")->selectAll();
+        type(kit->window(), count);
+    }
+
+  private slots:
+    void init() {
+        kit = std::make_unique<QtToolkit>();
+        form = std::make_unique<frmMain>(*kit);
+        modals = std::make_unique<Modals>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(kit->window()));
+        kit->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(kit->window()));
+    }
+
+    void cleanup() {
+        QVERIFY2(modals->allAnswered(), "a dialog the test expected did not open");
+        modals.reset();
+        form.reset();
+        kit.reset();
+    }
+
+    void opensAsDesigned() {
+        QWidget* window = kit->window();
+        QCOMPARE(window->size(), QSize(360, 221));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QVERIFY(window->windowTitle().startsWith("Quorvel v1.0 - "));
+        QVERIFY(window->windowIcon().availableSizes().contains(QSize(32, 32)));
+        QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+
+        // Places at 15 twips to the pixel; the frame holds its controls.
+        QCOMPARE(widget("Frame1")->geometry(), QRect(8, 0, 345, 185));
+        QCOMPARE(widget("Text3")->geometry(), QRect(168, 136, 41, 27));
+        QCOMPARE(widget("cmd_Split")->geometry(), QRect(224, 120, 61, 57));
+        QCOMPARE(widget("Opt2")->geometry(), QRect(296, 104, 41, 73));
+        QCOMPARE(widget("sp")->geometry(), QRect(8, 184, 345, 9));
+        QCOMPARE(widget("Label4")->pos(), QPoint(272, 200));
+        for (const char* inFrame :
+             {"Text1", "Text2", "Text3", "Label1", "Label2", "Label3", "cmd_Open", "cmd_Save",
+              "cmd_Split", "Opt1", "Opt2", "Check1"}) {
+            QCOMPARE(widget(inFrame)->parentWidget(), widget("Frame1"));
+        }
+        QCOMPARE(widget("Label4")->parentWidget(), window);
+        QCOMPARE(widget("sp")->parentWidget(), window);
+
+        // Looks.
+        QCOMPARE(edit("Text3")->palette().color(QPalette::Base), QColor(255, 255, 192));
+        QCOMPARE(edit("Text1")->palette().color(QPalette::Base), QColor(192, 255, 192));
+        QCOMPARE(edit("Text2")->palette().color(QPalette::Base), QColor(192, 255, 192));
+        QCOMPARE(widget("Opt1")->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
+        QCOMPARE(widget("Label4")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QCOMPARE(widget("Label1")->font().pointSizeF(), 9.0);
+        QCOMPARE(edit("Text3")->font().pointSizeF(), 8.25);
+        // Where the Windows faces are missing, the ones with their widths stand in.
+        if (QFontDatabase::hasFamily("Liberation Sans")) {
+            QCOMPARE(QFontInfo(widget("Label1")->font()).family(), QString("Liberation Sans"));
+            QCOMPARE(QFontInfo(edit("Text3")->font()).family(), QString("Liberation Sans"));
+        }
+        QCOMPARE(widget("Label4")->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(widget("Label4")->toolTip(), QString("Check latest version."));
+        QCOMPARE(widget("cmd_Split")->toolTip(), QString("Start Split"));
+        QCOMPARE(widget<QPushButton>("cmd_Split")->iconSize(), QSize(48, 48));
+        QCOMPARE(widget<QPushButton>("cmd_Open")->iconSize(), QSize(24, 23));
+        QVERIFY(!widget<QPushButton>("cmd_Save")->icon().isNull());
+
+        // State at start: Split mode, the count in focus, the path boxes locked.
+        QVERIFY(widget<QPushButton>("Opt1")->isChecked());
+        QVERIFY(!widget<QPushButton>("Opt2")->isChecked());
+        QCOMPARE(QApplication::focusWidget(), widget("Text3"));
+        QCOMPARE(edit("Text3")->text(), QString("2"));
+        QVERIFY(edit("Text1")->isReadOnly());
+        QVERIFY(edit("Text2")->isReadOnly());
+        QVERIFY(!edit("Text3")->isReadOnly());
+        QVERIFY(!widget("Check1")->isVisible());
+        QVERIFY(!widget("sp")->isVisible());
+        QCOMPARE(widget<QLabel>("Label1")->text(),
+                 QString("Select a source file to split (any type):"));
+
+        // Tab order: the design table's.
+        QStringList order;
+        QWidget* next = widget("Text3");
+        do {
+            if (next->focusPolicy() & Qt::TabFocus) order << next->objectName();
+            next = next->nextInFocusChain();
+        } while (next != widget("Text3"));
+        QCOMPARE(order, (QStringList{"Text3", "cmd_Open", "cmd_Save", "cmd_Split", "Text1", "Text2",
+                                     "Opt1", "Opt2", "Check1"}));
+    }
+
+    void typingIntoALockedBoxChangesNothing() {
+        edit("Text1")->setFocus();
+        type(kit->window(), "typed");
+        QCOMPARE(edit("Text1")->text(), QString());
+        edit("Text3")->setFocus();
+        edit("Text3")->selectAll();
+        type(kit->window(), "7");
+        QCOMPARE(form->Text3->text(), std::string("7"));
+    }
+
+    void clickingTheOptionsSwitchesModes() {
+        form->Text1->setText("/in/a.bin");
+        for (int twice = 0; twice < 2; ++twice) {
+            click(widget("Opt2"));
+            QVERIFY(widget<QPushButton>("Opt2")->isChecked());
+            QVERIFY(!widget<QPushButton>("Opt1")->isChecked());
+            QCOMPARE(widget<QLabel>("Label1")->text(),
+                     QString("Select the first one from the splitted files:"));
+            QCOMPARE(widget<QLabel>("Label2")->text(),
+                     QString("Select a path to save the joint file:"));
+            QCOMPARE(widget("cmd_Split")->toolTip(), QString("Start Joint"));
+            QVERIFY(!widget("Label3")->isVisible());
+            QVERIFY(!widget("Text3")->isVisible());
+            QVERIFY(widget("Check1")->isVisible());
+            QVERIFY(!widget("sp")->isVisible());
+        }
+        // The longer caption is shown whole, not cut at the label's designed width.
+        QLabel* label1 = widget<QLabel>("Label1");
+        QVERIFY(label1->width() >= label1->fontMetrics().horizontalAdvance(label1->text()));
+        QVERIFY(label1->geometry().right() < widget("Opt1")->x());
+
+        for (int twice = 0; twice < 2; ++twice) {
+            click(widget("Opt1"));
+            QVERIFY(widget<QPushButton>("Opt1")->isChecked());
+            QCOMPARE(widget<QLabel>("Label1")->text(),
+                     QString("Select a source file to split(any type):"));
+            QCOMPARE(widget<QLabel>("Label2")->text(),
+                     QString("Select a path to save splitted files:"));
+            QCOMPARE(widget("cmd_Split")->toolTip(), QString("Start Split"));
+            QVERIFY(widget("Label3")->isVisible());
+            QVERIFY(widget("Text3")->isVisible());
+            QVERIFY(!widget("Check1")->isVisible());
+        }
+        QCOMPARE(edit("Text1")->text(), QString("/in/a.bin"));
+    }
+
+    void aBadCountShowsTheCountMessage() {
+        Shown shown;
+        modals->then(readAndClose(shown));
+        setCount("1");
+        click(widget("cmd_Split"));
+        QCOMPARE(modals->seen(), 1);
+        QCOMPARE(shown.text, QString(text::badPartsCount));
+        QCOMPARE(shown.title, QString::fromStdString(executableName()));
+        QCOMPARE(shown.icon, QMessageBox::Information);
+        QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(shown.modal);
+        QCOMPARE(kit->window()->focusWidget(), widget("Text3"));
+        QVERIFY(widget("sp")->isVisible());  // reset by the start, at width 1
+        QCOMPARE(form->sp->width(), 1.0f);
+    }
+
+    void aSplitAndAJoinThroughTheRealWidgets() {
+        QTemporaryDir in, out;
+        const QString source = in.filePath("photo.jpg");
+        const QByteArray bytes = randomBytes(200002);
+        writeFile(source, bytes);
+
+        // Split: pick the source, type 3, press the scissors.
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, source); });
+        click(widget("cmd_Open"));
+        QCOMPARE(edit("Text1")->text(), source);
+        QCOMPARE(edit("Text2")->text(), in.path() + "/");
+        setCount("3");
+        Shown splitDone;
+        modals->then(readAndClose(splitDone));
+        click(widget("cmd_Split"));
+        QCOMPARE(splitDone.text, QString(text::splitDone));
+        QCOMPARE(splitDone.icon, QMessageBox::Information);
+        QCOMPARE(readFile(source + "_1.xst"), bytes.mid(0, 66668));
+        QCOMPARE(readFile(source + "_2.xst"), bytes.mid(66668, 66667));
+        QCOMPARE(readFile(source + "_3.xst"), bytes.mid(133335));
+        QVERIFY(widget("sp")->isVisible());
+        QCOMPARE(form->sp->width(), 5175.0f);
+        QVERIFY(widget("Frame1")->isEnabled());
+
+        // Join: Joint mode, pick the first piece and the destination, tick Delete, start.
+        click(widget("Opt2"));
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, source + "_1.xst"); });
+        click(widget("cmd_Open"));
+        modals->then([&](QWidget* dialog) {
+            QCOMPARE(dialog->windowTitle(), QString(text::saveTitle));
+            typeIntoFileDialog(dialog, out.path());
+        });
+        click(widget("cmd_Save"));
+        QCOMPARE(edit("Text2")->text(), out.path());
+        click(widget("Check1"));
+        QVERIFY(widget<QCheckBox>("Check1")->isChecked());
+        Shown joinDone;
+        modals->then(readAndClose(joinDone));
+        click(widget("cmd_Split"));
+        QCOMPARE(joinDone.text, QString(text::jointDone));
+        QCOMPARE(readFile(out.filePath("photo.jpg")), bytes);
+        QCOMPARE(namesIn(out.path()), QStringList{"photo.jpg"});
+        QCOMPARE(namesIn(in.path()), QStringList{"photo.jpg"});
+    }
+
+    void theBarIsPaintedInItsColoursAtTheWidthTheCodeSets() {
+        QWidget* bar = widget("sp");
+        form->sp->setVisible(true);
+        form->sp->setWidth(1725.0f);  // a third of 5175 twips: 115 pixels
+        const QImage image = bar->grab().toImage();
+        QCOMPARE(image.pixelColor(0, 4), QColor(255, 255, 0));  // the outline
+        QCOMPARE(image.pixelColor(50, 4), QColor(0, 128, 0));   // the fill
+        QCOMPARE(image.pixelColor(113, 4), QColor(0, 128, 0));
+        QCOMPARE(image.pixelColor(114, 4), QColor(255, 255, 0));  // the right edge
+        QVERIFY(image.pixelColor(120, 4) != QColor(0, 128, 0));   // the rest is not drawn
+        form->sp->setWidth(5175.0f);
+        QCOMPARE(bar->grab().toImage().pixelColor(340, 4), QColor(0, 128, 0));
+        QCOMPARE(form->sp->width(), 5175.0f);
+    }
+
+    void frame1BlocksInputDuringARun() {
+        QTemporaryDir in;
+        const QString source = in.filePath("a.bin");
+        writeFile(source, randomBytes(4000));
+        form->Text1->setText(source.toStdString());
+        form->sourcePath = form->Text1->text();
+        form->Text2->setText(in.path().toStdString());
+        form->savePath = form->Text2->text();
+        setCount("4");
+
+        bool checkedDuringRun = false;
+        Shown done;
+        modals->then(readAndClose(done));
+        // Runs at the run's first yield, between the first and the second piece.
+        QTimer::singleShot(0, [&] {
+            checkedDuringRun = true;
+            QVERIFY(!widget("Frame1")->isEnabled());
+            QVERIFY(!widget("Text3")->isEnabled());
+            QVERIFY(!widget("cmd_Open")->isEnabled());
+            QVERIFY(widget("Label4")->isEnabled());  // outside the frame: still live
+            click(widget("Opt2"));
+            click(widget("cmd_Open"));
+            click(widget("cmd_Split"));
+            click(widget("Check1"));
+            type(kit->window(), "9");
+            QCoreApplication::processEvents();
+            QVERIFY(widget<QPushButton>("Opt1")->isChecked());
+            QCOMPARE(widget("cmd_Split")->toolTip(), QString("Start Split"));
+            QCOMPARE(edit("Text3")->text(), QString("4"));
+            QCOMPARE(QApplication::activeModalWidget(), nullptr);  // no dialog opened
+        });
+        click(widget("cmd_Split"));
+        QVERIFY(checkedDuringRun);
+        QCOMPARE(done.text, QString(text::splitDone));
+        QVERIFY(widget("Frame1")->isEnabled());
+        QCOMPARE(namesIn(in.path()), (QStringList{"a.bin", "a.bin_1.xst", "a.bin_2.xst",
+                                                  "a.bin_3.xst", "a.bin_4.xst"}));
+    }
+
+    // A piece larger than one copy block lets the window repaint in the middle of the piece,
+    // with the inputs still blocked and the bar where the last whole piece left it.
+    void aLongPieceLetsTheWindowRepaint() {
+        QTemporaryDir in;
+        const QString source = in.filePath("big.bin");
+        const QByteArray bytes = randomBytes(qsizetype{72} << 20);  // two pieces of 36 MiB
+        writeFile(source, bytes);
+        form->Text1->setText(source.toStdString());
+        form->sourcePath = form->Text1->text();
+        form->Text2->setText(in.path().toStdString());
+        form->savePath = form->Text2->text();
+        setCount("2");
+
+        qint64 firstPieceSoFar = -1;
+        QTimer::singleShot(0, [&] {
+            firstPieceSoFar = QFileInfo(source + "_1.xst").size();
+            QVERIFY(!widget("Frame1")->isEnabled());
+            QCOMPARE(form->sp->width(), 1.0f);
+        });
+        Shown done;
+        modals->then(readAndClose(done));
+        click(widget("cmd_Split"));
+        QVERIFY(firstPieceSoFar > 0);
+        QVERIFY(firstPieceSoFar < bytes.size() / 2);
+        QCOMPARE(done.text, QString(text::splitDone));
+        QCOMPARE(readFile(source + "_2.xst"), bytes.mid(bytes.size() / 2));
+    }
+
+    // The window closed in the middle of a split: the run stops at its next yield, nothing
+    // partial stays, and the program's event loop ends as it does at any close.
+    void closingDuringASplitLeavesNothingPartial() {
+        QTemporaryDir in;
+        const QString source = in.filePath("a.bin");
+        const QByteArray bytes = randomBytes(5000);
+        writeFile(source, bytes);
+        form->Text1->setText(source.toStdString());
+        form->sourcePath = form->Text1->text();
+        form->Text2->setText(in.path().toStdString());
+        form->savePath = form->Text2->text();
+        setCount("5");
+
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, [&] { kit->window()->close(); });  // at the first yield
+            click(widget("cmd_Split"));
+        });
+        QTimer failSafe;  // ends with the test, so it cannot stop a later one
+        failSafe.callOnTimeout([] { QCoreApplication::exit(99); });
+        failSafe.start(10000);
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(kit->windowClosed());
+        QCOMPARE(modals->seen(), 0);  // no message after the close
+        QCOMPARE(namesIn(in.path()), (QStringList{"a.bin", "a.bin_1.xst"}));
+        QCOMPARE(readFile(source + "_1.xst"), bytes.left(1000));  // a whole piece
+    }
+
+    void closingDuringAJoinLeavesNothingPartial() {
+        QTemporaryDir in, out;
+        const QString first = in.filePath("a.bin_1.xst");
+        for (int n = 1; n <= 4; ++n) {
+            writeFile(in.filePath(QString("a.bin_%1.xst").arg(n)), randomBytes(1000 + n));
+        }
+        click(widget("Opt2"));
+        form->Text1->setText(first.toStdString());
+        form->sourcePath = form->Text1->text();
+        form->Text2->setText(out.path().toStdString());
+        form->savePath = form->Text2->text();
+        click(widget("Check1"));
+
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, [&] { kit->window()->close(); });
+            click(widget("cmd_Split"));
+        });
+        QTimer failSafe;  // ends with the test, so it cannot stop a later one
+        failSafe.callOnTimeout([] { QCoreApplication::exit(99); });
+        failSafe.start(10000);
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(modals->seen(), 0);
+        QCOMPARE(namesIn(out.path()), QStringList{});  // neither the file nor its temporary
+        QCOMPARE(namesIn(in.path()).size(), 4);        // and every piece kept
+    }
+
+    // The dialog layer: what GetOpenFileNameA's record asks for is what the dialog does.
+    void theFileDialogHonoursItsRecord() {
+        QTemporaryDir in;
+        writeFile(in.filePath("a.txt"), "a");
+        writeFile(in.filePath("b.bin"), "b");
+        writeFile(in.filePath("noext"), "c");
+
+        modals->then([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QString("Pick"));
+            QCOMPARE(dialog->nameFilters(), (QStringList{"Text (*.txt)", "Every file (*)"}));
+            QCOMPARE(dialog->directory().path(), in.path());
+            QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+            QVERIFY(dialog->testOption(QFileDialog::DontResolveSymlinks));
+            QVERIFY(dialog->isModal());
+            dialog->selectNameFilter("Every file (*)");  // as the user picks it
+            auto* list = dialog->findChild<QAbstractItemView*>("listView");
+            QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 3);
+            typeIntoFileDialog(dialog, "\"b.bin\" \"noext\"");
+        });
+        const std::string filter("Text\0*.txt\0Every file\0*.*\0\0", 29);
+        std::vector<char> file(2048, ' ');
+        file.back() = '\0';
+        const std::string folder = in.path().toStdString();
+        OPENFILENAMEA record{};
+        record.lStructSize = 76;
+        record.hwndOwner = static_cast<HWND>(kit->windowHandle());
+        record.lpstrFilter = filter.c_str();
+        record.lpstrFile = file.data();
+        record.nMaxFile = 2048;
+        record.lpstrInitialDir = folder.c_str();
+        record.lpstrTitle = "Pick";
+        record.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_NODEREFERENCELINKS;
+        QCOMPARE(GetOpenFileNameA(&record), 1);
+        QCOMPARE(std::string(file.data(), folder.size() + 14),
+                 folder + std::string("\0b.bin\0noext\0\0", 14));
+    }
+
+    // The program's own flags: several files picked in the list come back as their folder.
+    void severalFilesPickedInTheListGiveTheirFolder() {
+        QTemporaryDir in;
+        writeFile(in.filePath("a.bin"), "a");
+        writeFile(in.filePath("b.bin"), "b");
+        modals->then([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            dialog->setDirectory(in.path());
+            auto* list = dialog->findChild<QAbstractItemView*>("listView");
+            QVERIFY(list);
+            QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+            QTRY_VERIFY(list->model()->rowCount(list->rootIndex()) == 2);
+            list->selectAll();
+            QCOMPARE(dialog->selectedFiles().size(), 2);
+            QTest::mouseClick(dialogButton(dialog, QDialogButtonBox::Open), Qt::LeftButton);
+        });
+        click(widget("cmd_Open"));
+        QCOMPARE(edit("Text1")->text(), in.path());
+        QCOMPARE(edit("Text2")->text(), QFileInfo(in.path()).path() + "/");
+    }
+
+    void theSourcePickerOffersEveryFileAndStartsInTheProgramsFolder() {
+        modals->then([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QString(text::openTitle));
+            QCOMPARE(dialog->nameFilters(), QStringList{"All files (*)"});
+            QCOMPARE(dialog->directory().path(), QString::fromStdString(executableFolder()));
+            cancel(dialog);
+        });
+        form->Text1->setText("/kept");
+        click(widget("cmd_Open"));
+        QCOMPARE(edit("Text1")->text(), QString("/kept"));
+    }
+
+    void aNewNameCanBeConfirmedAfterTheQuestion() {
+        QTemporaryDir in;
+        const QString fresh = in.filePath("new.bin");
+        modals->then([&](QWidget* dialog) {
+            typeIntoFileDialog(dialog, fresh);  // asked, answered "No": the dialog stays
+            QVERIFY(dialog->isVisible());
+            typeIntoFileDialog(dialog, fresh);  // asked again, answered "Yes"
+        });
+        for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            modals->then([answer](QWidget* modal) {
+                auto* question = qobject_cast<QMessageBox*>(modal);
+                QVERIFY(question);
+                QVERIFY(question->text().contains("new.bin"));
+                QTest::mouseClick(question->button(answer), Qt::LeftButton);
+            });
+        }
+        click(widget("cmd_Open"));
+        QCOMPARE(edit("Text1")->text(), fresh);
+        QVERIFY(!QFile::exists(fresh));  // confirmed, not created
+    }
+
+    void aLinkComesBackAsItself() {
+        QTemporaryDir in;
+        writeFile(in.filePath("target.bin"), "bytes");
+        QVERIFY(QFile::link(in.filePath("target.bin"), in.filePath("link.bin")));
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, in.filePath("link.bin")); });
+        click(widget("cmd_Open"));
+        QCOMPARE(edit("Text1")->text(), in.filePath("link.bin"));
+
+        // Without OFN_NODEREFERENCELINKS the link stands for its target.
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, in.filePath("link.bin")); });
+        std::vector<char> file(2048, ' ');
+        file.back() = '\0';
+        OPENFILENAMEA record{};
+        record.lStructSize = 76;
+        record.hwndOwner = static_cast<HWND>(kit->windowHandle());
+        record.lpstrFile = file.data();
+        record.nMaxFile = 2048;
+        record.Flags = OFN_EXPLORER;
+        QCOMPARE(GetOpenFileNameA(&record), 1);
+        QCOMPARE(QString(file.data()), QFileInfo(in.filePath("target.bin")).canonicalFilePath());
+    }
+
+    // As the system dialog does, the file dialog opens where the last file was picked when the
+    // program asks for the same initial folder again.
+    void theFileDialogOpensWhereTheLastFileWasPicked() {
+        QTemporaryDir in;
+        writeFile(in.filePath("a.bin"), "a");
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, in.filePath("a.bin")); });
+        click(widget("cmd_Open"));
+        modals->then([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->directory().path(), in.path());
+            cancel(dialog);
+        });
+        click(widget("cmd_Open"));
+        QCOMPARE(edit("Text1")->text(), in.filePath("a.bin"));
+    }
+
+    void theFolderBrowserConfirmsOnlyFolders() {
+        QTemporaryDir in;
+        writeFile(in.filePath("file.bin"), "x");
+        QVERIFY(QDir(in.path()).mkdir("sub"));
+
+        // A file cannot be confirmed, neither by the button nor by Enter.
+        modals->then([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QString(text::saveTitle));
+            typeIntoFileDialog(dialog, in.filePath("file.bin"));
+            static_cast<QDialog*>(dialog)->accept();  // as Enter in the name field
+            QVERIFY(dialog->isVisible());
+            cancel(dialog);
+        });
+        click(widget("cmd_Save"));
+        QCOMPARE(edit("Text2")->text(), QString());
+
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, in.filePath("sub")); });
+        click(widget("cmd_Save"));
+        QCOMPARE(edit("Text2")->text(), in.filePath("sub"));  // no trailing separator
+
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, "/"); });
+        click(widget("cmd_Save"));
+        QCOMPARE(edit("Text2")->text(), QString("/"));  // the root keeps its separator
+
+        modals->then([&](QWidget* dialog) { cancel(dialog); });
+        click(widget("cmd_Save"));
+        QCOMPARE(edit("Text2")->text(), QString("/"));
+    }
+
+    void theUpdateLinkFallsBackToTheInputBox() {
+        QTemporaryDir noBrowser;
+        qputenv("programfiles", noBrowser.path().toLocal8Bit());
+        modals->then([&](QWidget* modal) {
+            QCOMPARE(modal->objectName(), QString("InputBox"));
+            QCOMPARE(modal->windowTitle(), QString::fromStdString(executableName()));
+            QCOMPARE(modal->findChild<QLabel*>("prompt")->text(), QString(text::browserNotFound));
+            QCOMPARE(modal->findChild<QLineEdit*>("answer")->text(),
+                     QString("https://www.quorvel.example/update"));
+            QVERIFY(dialogButton(modal, QDialogButtonBox::Ok));
+            cancel(modal);
+        });
+        click(widget("Label4"));
+        qunsetenv("programfiles");
+    }
+};
+
+}  // namespace quorvel::qt
+
+QTEST_MAIN(quorvel::qt::QtWindowTest)
+#include "qt_window_test.moc"
