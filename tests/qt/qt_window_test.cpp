@@ -534,7 +534,7 @@ class QtWindowTest : public QObject {
             QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 3);
             typeIntoFileDialog(dialog, "\"b.bin\" \"noext\"");
         });
-        const std::string filter("Text\0*.txt\0Every file\0*.*\0\0", 29);
+        const std::string filter("Text\0*.txt\0Every file\0*.*\0\0", 28);
         std::vector<char> file(2048, ' ');
         file.back() = '\0';
         const std::string folder = in.path().toStdString();
