@@ -18,6 +18,8 @@ class File;
 struct PieceData {
     File& source;
     std::int64_t length;
+    // The source's length when the run began; a source that changes since is not split.
+    std::int64_t sourceLength;
 };
 
 // The program's one window. It owns every control and every value its handlers share; the runs

@@ -1,8 +1,11 @@
+#include <numeric>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/frm_main.h"
 #include "app/texts.h"
+#include "engine/free_space.h"
 #include "engine/piece_lookup.h"
 #include "engine/piece_naming.h"
 #include "platform/file.h"
@@ -13,15 +16,26 @@
 namespace quorvel {
 namespace {
 
-// The pieces numbered 1, 2, 3 ... without a gap.
-std::int32_t countPieces(PieceLookup& lookup, const std::string& prefix) {
-    std::int32_t n = 1;
-    while (lookup.find(naming::pieceOfSet(prefix, n))) ++n;
-    return n - 1;
+// The lengths of the pieces numbered 1, 2, 3 ... without a gap, piece 1 being the chosen file.
+// Measured now, so that a piece that changes before its turn is caught.
+std::vector<std::int64_t> countPieces(PieceLookup& lookup, const std::string& prefix,
+                                      const std::string& firstPiece) {
+    std::vector<std::int64_t> lengths{File::openForReading(firstPiece).length()};
+    for (std::int32_t n = 2;; ++n) {
+        const auto found = lookup.find(naming::pieceOfSet(prefix, n));
+        if (!found) return lengths;
+        lengths.push_back(File::openForReading(*found).length());
+    }
 }
 
-void appendPiece(File& piece, File& output, const std::function<void()>& repaint) {
+void appendPiece(File& piece, std::int64_t counted, File& output,
+                 const std::function<void()>& repaint) {
     const std::int64_t length = piece.length();
+    if (length != counted) {
+        throw RunError("The piece " + piece.path() + " changed since the set was counted (" +
+                       std::to_string(counted) + " bytes then, " + std::to_string(length) +
+                       " now); nothing was joined.");
+    }
     if (length == 0) {
         throw RunError("The piece " + piece.path() +
                        " is empty: the set is damaged, nothing was joined.");
@@ -43,18 +57,23 @@ void frmMain::CombineFiles() {
         }
         const std::string prefix = naming::setPrefix(sourcePath);
         PieceLookup lookup(folderOf(sourcePath));
-        partCount = countPieces(lookup, prefix);
+        const std::vector<std::int64_t> lengths = countPieces(lookup, prefix, sourcePath);
+        partCount = static_cast<std::int32_t>(lengths.size());
         targetPath = naming::joinedPath(savePath, sourcePath);
+        // What was at the target stays until the joined file is complete.
+        const std::int64_t joinedLength =
+            std::accumulate(lengths.begin(), lengths.end(), std::int64_t{0});
+        requireFreeSpace(folderOf(targetPath), joinedLength, naming::fileName(targetPath));
 
         std::optional<File> piece = File::openForReading(sourcePath);
         ReplacingFile output(targetPath, piece->permissions());
         // The joined file is in place before the last progress call reports success.
         const auto appended = [&](std::int32_t n) {
             piece.reset();
-            if (n == partCount) output.commit();
+            if (n == partCount) output.commit(Durability::onDisk);
             UpdateCombineProgress(n, partCount);
         };
-        appendPiece(*piece, output.file(), repaintDuringCopy());
+        appendPiece(*piece, lengths[0], output.file(), repaintDuringCopy());
         appended(1);
         for (std::int32_t n = 2; n <= partCount; ++n) {
             yieldBetweenPieces();
@@ -65,7 +84,7 @@ void frmMain::CombineFiles() {
                                " has gone missing since the set was counted; nothing was joined.");
             }
             piece = File::openForReading(*found);
-            appendPiece(*piece, output.file(), repaintDuringCopy());
+            appendPiece(*piece, lengths[n - 1], output.file(), repaintDuringCopy());
             appended(n);
         }
     });

@@ -1,12 +1,15 @@
+#include <algorithm>
 #include <string>
 
 #include "app/frm_main.h"
 #include "app/texts.h"
+#include "engine/free_space.h"
 #include "engine/piece_lookup.h"
 #include "engine/piece_naming.h"
 #include "platform/conversions.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
+#include "platform/replacing_file.h"
 #include "platform/run_error.h"
 
 namespace quorvel {
@@ -21,22 +24,46 @@ void requireBytes(const PieceData& data, std::int32_t piece) {
                    std::to_string(piece) + " would be empty.");
 }
 
-// The piece is created or replaced; a piece whose write fails is removed, so no piece name ever
-// holds partial content.
-void writePiece(PieceData& data, const std::string& path, const std::function<void()>& repaint) {
-    File piece = File::openForWriting(path, data.source.permissions());
-    if (piece.identity() == data.source.identity()) {
+// The most the pieces take at one time beyond what is free now: each piece is written whole
+// before the file it replaces goes.
+std::int64_t spaceForPieces(const std::string& savePath, const std::string& sourcePath,
+                            std::int32_t partCount, std::int64_t q, std::int64_t r) {
+    std::int64_t written = 0, freed = 0, most = 0;
+    for (std::int32_t n = 1; n <= partCount; ++n) {
+        written += n == 1 ? q + r : q;
+        most = std::max(most, written - freed);
+        freed += spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, n));
+    }
+    return most;
+}
+
+// A source still being written to would give pieces of no version of it; one that shrinks past
+// a piece is caught by the copy, and this catches the rest.
+void requireUnchangedSource(const PieceData& data) {
+    const std::int64_t now = data.source.length();
+    if (now == data.sourceLength) return;
+    throw RunError("Cannot split " + data.source.path() + ": it changed during the split (" +
+                   std::to_string(data.sourceLength) + " bytes at the start, " +
+                   std::to_string(now) + " now). Split it again once nothing writes to it.");
+}
+
+// A piece name that already leads to the source, through a link, is refused rather than
+// replaced: the user may not mean what it would do.
+void refuseTheSourceItself(const File& source, const std::string& path) {
+    if (isOrdinaryFile(path) && File::openForReading(path).identity() == source.identity()) {
         throw RunError("Cannot write the piece " + path + ": it is the source file itself.");
     }
-    try {
-        piece.truncate(0);
-        copyBytes(data.source, piece, data.length, repaint);
-        piece.close();
-    } catch (...) {
-        { File closing = std::move(piece); }
-        discardFile(path);
-        throw;
-    }
+}
+
+// The piece is written under a temporary name and put in place once complete: no piece name
+// ever holds partial content, and a link or a file that was there is replaced, never written
+// through. No sync: nothing is deleted on the strength of a piece.
+void writePiece(PieceData& data, const std::string& path, const std::function<void()>& repaint) {
+    refuseTheSourceItself(data.source, path);
+    ReplacingFile piece(path, data.source.permissions());
+    copyBytes(data.source, piece.file(), data.length, repaint);
+    requireUnchangedSource(data);
+    piece.commit(Durability::cached);
 }
 
 }  // namespace
@@ -61,8 +88,11 @@ void frmMain::SplitFile() {
         const std::int64_t q = length / partCount;
         const std::int64_t r = length % partCount;
 
-        PieceData data{source, q + r};
+        PieceData data{source, q + r, length};
         requireBytes(data, 1);
+        requireFreeSpace(folderOf(naming::piecePath(savePath, sourcePath, 1)),
+                         spaceForPieces(savePath, sourcePath, partCount, q, r),
+                         "the pieces of " + naming::fileName(sourcePath));
         PutData(data, data.length, 1);
         for (std::int32_t i = 2; i <= partCount; ++i) {
             yieldBetweenPieces();

@@ -23,9 +23,8 @@ struct FileIdentity {
 class File {
 public:
     static File openForReading(const std::string& path);
-    // Opens an existing file or creates a new one; nothing is truncated here.
-    static File openForWriting(const std::string& path, unsigned permissions);
-    // Creates a new file with a unique name in `folder` that no one else can have opened.
+    // Creates a new file with a unique name in `folder` that no one else can have opened, with
+    // exactly the permission bits `permissions`; no link or existing file is ever followed.
     static File createTemporary(const std::string& folder, const std::string& stem,
                                 unsigned permissions);
 
@@ -39,8 +38,9 @@ public:
     NativeHandle handle() const { return handle_; }
     std::int64_t length() const;
     FileIdentity identity() const;
+    // Who may read, write and run it; never the set-user or set-group bits, so a file made from
+    // another user's pieces cannot run with the rights of whoever joined them.
     unsigned permissions() const;
-    void truncate(std::int64_t length);
     // Makes the content durable before the caller relies on it.
     void flush();
     // Closes now and reports a failed close, which can mean lost data.

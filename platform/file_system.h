@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,12 @@ void discardFile(const std::string& path) noexcept;
 void replaceFile(const std::string& from, const std::string& to);
 // Makes the folder's entries (a rename, a new file) durable.
 void syncFolder(const std::string& folder);
+
+// Bytes that new files in `folder` may take; nothing when the system cannot tell (no such folder).
+std::optional<std::int64_t> freeSpace(const std::string& folder);
+// Bytes that replacing the file at `path` gives back: what it holds on the disk when it is an
+// ordinary file no other name shares, else 0 (a link, a folder, nothing there).
+std::int64_t spaceFreedByReplacing(const std::string& path);
 
 // The text up to the last separator, or "." when there is none.
 std::string folderOf(const std::string& path, char separator = nativeSeparator);

@@ -6,6 +6,11 @@
 
 namespace quorvel {
 
+enum class Durability {
+    cached,  // in place for every reader; on the disk when the system gets to it
+    onDisk,  // on the disk, folder entry included, before commit() returns
+};
+
 // A file written under a temporary name beside its target and moved over the target only once
 // complete, so the target never holds partial content and what was there survives a failure.
 class ReplacingFile {
@@ -17,8 +22,8 @@ public:
     ~ReplacingFile();
 
     File& file() { return file_; }
-    // Makes the content durable and puts it in place of the target.
-    void commit();
+    // Puts the content in place of the target.
+    void commit(Durability durability);
 
 private:
     std::string target_;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds with warnings as errors, and runs every test: the Linux
-# build here, the Windows build under Wine.
+# build here, the Windows build under Wine, the fuzz targets, and the Linux suites again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,3 +10,5 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_WERROR=
 cmake --build build
 ctest --test-dir build --output-on-failure
 scripts/test-win32.sh
+scripts/fuzz.sh 45
+scripts/sanitize.sh

@@ -134,9 +134,12 @@ TEST_F(Join, AnEmptyPieceStopsTheJoinAndNothingIsDeleted) {
 TEST_F(Join, ClosingTheWindowStopsTheJoinWithoutOutput) {
     pieces("a.bin", {"0123", "456", "789"});
     kit.onYield = [&](int) { kit.close(); };
+    const int filesOpen = openFileCount();
     join(piece("a.bin", 1), out.path());
     EXPECT_TRUE(kit.messages.empty());
     EXPECT_TRUE(out.names().empty());
+    EXPECT_EQ(dir.names().size(), 3u);
+    EXPECT_EQ(openFileCount(), filesOpen);
 }
 
 TEST_F(Join, DeletingAfterTheJoinTakesOnlyTheSetsOwnPieces) {

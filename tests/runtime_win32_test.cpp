@@ -69,7 +69,7 @@ TEST_F(WindowsFiles, NamesBeyondAsciiSplitAndJoinBack) {
 TEST_F(WindowsFiles, FailuresNameTheActionThePathAndTheSystemsReason) {
     writeBytes(dir / "a.bin", "0123456789");
     split(dir / "a.bin", dir / "nowhere", "2");
-    const std::string prefix = "Cannot create " + (dir / "nowhere") + "\\a.bin_1.xst: ";
+    const std::string prefix = "Cannot create a file in " + (dir / "nowhere") + ": ";
     ASSERT_EQ(lastMessage().rfind(prefix, 0), 0u) << lastMessage();
     const std::string reason = lastMessage().substr(prefix.size());
     EXPECT_GT(reason.size(), 2u);
@@ -80,10 +80,10 @@ TEST_F(WindowsFiles, FailuresNameTheActionThePathAndTheSystemsReason) {
 
 TEST_F(WindowsFiles, SizesAndPositionsBeyondFourGibibytes) {
     constexpr std::int64_t size = std::int64_t{5} << 30;
-    File file = File::openForWriting(dir / "big.bin", 0);
-    file.truncate(size);  // sparse where the file system allows it
-    EXPECT_EQ(file.length(), size);
-    file.truncate(0);
+    writeBytes(dir / "big.bin", "");
+    fs::resize_file(widePath(dir / "big.bin"), size);  // sparse where the file system allows it
+    EXPECT_EQ(File::openForReading(dir / "big.bin").length(), size);
+    fs::resize_file(widePath(dir / "big.bin"), 0);
 }
 
 TEST_F(WindowsFiles, TheExecutableIsNamedWithoutItsExtension) {

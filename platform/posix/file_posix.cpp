@@ -22,13 +22,13 @@ struct stat statusOf(int fd, const std::string& path) {
 
 // Opened without blocking, so a pipe or device under a file's name cannot hang the window, and
 // refused unless it is an ordinary file.
-int openOrdinary(const std::string& path, int flags, unsigned permissions, const char* action) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, permissions);
-    if (fd < 0) throwSystemError(action, path);
+int openOrdinary(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) throwSystemError("Cannot open", path);
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
-        throw RunError(std::string(action) + " " + path + ": it is not an ordinary file.");
+        throw RunError("Cannot open " + path + ": it is not an ordinary file.");
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
@@ -64,11 +64,7 @@ File::~File() {
 }
 
 File File::openForReading(const std::string& path) {
-    return File(openOrdinary(path, O_RDONLY, 0, "Cannot open"), path);
-}
-
-File File::openForWriting(const std::string& path, unsigned permissions) {
-    return File(openOrdinary(path, O_WRONLY | O_CREAT, permissions, "Cannot create"), path);
+    return File(openOrdinary(path), path);
 }
 
 File File::createTemporary(const std::string& folder, const std::string& stem,
@@ -77,7 +73,12 @@ File File::createTemporary(const std::string& folder, const std::string& stem,
         const std::string path = folder + "/" + stem + "-" + uniqueSuffix() + ".tmp";
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                               permissions);
-        if (fd >= 0) return File(fd, path);
+        if (fd >= 0) {
+            // Exactly the bits asked for, whatever the umask; a file system that keeps no
+            // permissions (FAT) refuses, and its files are what the mount makes them.
+            (void)::fchmod(fd, permissions);
+            return File(fd, path);
+        }
         if (errno != EEXIST || attempt == 100) throwSystemError("Cannot create a file in", folder);
     }
 }
@@ -89,11 +90,7 @@ FileIdentity File::identity() const {
     return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
-unsigned File::permissions() const { return statusOf(handle_, path_).st_mode & 07777; }
-
-void File::truncate(std::int64_t length) {
-    if (::ftruncate(handle_, length) != 0) throwSystemError("Cannot write", path_);
-}
+unsigned File::permissions() const { return statusOf(handle_, path_).st_mode & 0777; }
 
 void File::flush() {
     if (::fsync(handle_) != 0) throwSystemError("Cannot write", path_);

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -48,6 +49,22 @@ void syncFolder(const std::string& folder) {
     const int result = ::fsync(fd);
     ::close(fd);
     if (result != 0) throwSystemError("Cannot write to the folder", folder);
+}
+
+std::optional<std::int64_t> freeSpace(const std::string& folder) {
+    struct statvfs status {};
+    if (::statvfs(folder.c_str(), &status) != 0) return std::nullopt;
+    // What an ordinary user may take, as "df" shows it: the blocks kept for the system are not
+    // counted on.
+    return static_cast<std::int64_t>(status.f_bavail) * static_cast<std::int64_t>(status.f_frsize);
+}
+
+std::int64_t spaceFreedByReplacing(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) {
+        return 0;
+    }
+    return static_cast<std::int64_t>(status.st_blocks) * 512;  // st_blocks counts 512-byte units
 }
 
 }  // namespace quorvel

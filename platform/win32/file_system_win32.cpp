@@ -60,4 +60,28 @@ void replaceFile(const std::string& from, const std::string& to) {
 
 void syncFolder(const std::string& /*folder*/) {}
 
+std::optional<std::int64_t> freeSpace(const std::string& folder) {
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExW(widened(folder).c_str(), &available, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(available.QuadPart);
+}
+
+// A link (reparse point), a folder or a name that other links share gives nothing back.
+std::int64_t spaceFreedByReplacing(const std::string& path) {
+    const HANDLE handle = CreateFileW(widened(path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                      nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return 0;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    constexpr DWORD notOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!known || (info.dwFileAttributes & notOrdinary) != 0 || info.nNumberOfLinks != 1) return 0;
+    return (std::int64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+}
+
 }  // namespace quorvel

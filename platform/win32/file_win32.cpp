@@ -28,12 +28,6 @@ HANDLE openOrdinary(const std::string& path, DWORD access, DWORD share, DWORD di
     return handle;
 }
 
-LARGE_INTEGER largeInteger(std::int64_t value) {
-    LARGE_INTEGER large;
-    large.QuadPart = value;
-    return large;
-}
-
 }  // namespace
 
 File::File(NativeHandle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
@@ -59,12 +53,6 @@ File File::openForReading(const std::string& path) {
 }
 
 // Windows gives new files the rights of their folder; there are no permission bits to pass on.
-File File::openForWriting(const std::string& path, unsigned /*permissions*/) {
-    return File(openOrdinary(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, writingShare, OPEN_ALWAYS,
-                             "Cannot create"),
-                path);
-}
-
 File File::createTemporary(const std::string& folder, const std::string& stem,
                            unsigned /*permissions*/) {
     // CREATE_NEW fails on any existing name, so the file is ours alone; a taken name moves on.
@@ -101,16 +89,6 @@ FileIdentity File::identity() const {
 
 unsigned File::permissions() const {
     return 0;
-}
-
-// Like ftruncate, the position stays where it was.
-void File::truncate(std::int64_t length) {
-    LARGE_INTEGER position;
-    if (!SetFilePointerEx(handle_, largeInteger(0), &position, FILE_CURRENT) ||
-        !SetFilePointerEx(handle_, largeInteger(length), nullptr, FILE_BEGIN) ||
-        !SetEndOfFile(handle_) || !SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN)) {
-        throwSystemError("Cannot write", path_);
-    }
 }
 
 void File::flush() {

@@ -440,8 +440,13 @@ class QtWindowTest : public QObject {
         setCount("2");
 
         qint64 firstPieceSoFar = -1;
+        bool pieceNameTaken = true;
         QTimer::singleShot(0, [&] {
-            firstPieceSoFar = QFileInfo(source + "_1.xst").size();
+            // The piece grows under a temporary name; its own name appears once it is whole.
+            const QFileInfoList growing =
+                QDir(in.path()).entryInfoList({".quorvel-*"}, QDir::Files | QDir::Hidden);
+            firstPieceSoFar = growing.size() == 1 ? growing[0].size() : -1;
+            pieceNameTaken = QFileInfo::exists(source + "_1.xst");
             QVERIFY(!widget("Frame1")->isEnabled());
             QCOMPARE(form->sp->width(), 1.0f);
         });
@@ -450,6 +455,7 @@ class QtWindowTest : public QObject {
         click(widget("cmd_Split"));
         QVERIFY(firstPieceSoFar > 0);
         QVERIFY(firstPieceSoFar < bytes.size() / 2);
+        QVERIFY(!pieceNameTaken);
         QCOMPARE(done.text, QString(text::splitDone));
         QCOMPARE(readFile(source + "_2.xst"), bytes.mid(bytes.size() / 2));
     }
@@ -528,7 +534,7 @@ class QtWindowTest : public QObject {
             QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 3);
             typeIntoFileDialog(dialog, "\"b.bin\" \"noext\"");
         });
-        const std::string filter("Text\0*.txt\0Every file\0*.*\0\0", 29);
+        const std::string filter("Text\0*.txt\0Every file\0*.*\0\0", 28);
         std::vector<char> file(2048, ' ');
         file.back() = '\0';
         const std::string folder = in.path().toStdString();

@@ -1,0 +1,34 @@
+#include "tests/support/system_call_faults.h"
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace quorvel::testing::faults {
+
+bool kernelCopyMissing = false;
+bool flushFails = false;
+
+}  // namespace quorvel::testing::faults
+
+using quorvel::testing::faults::flushFails;
+using quorvel::testing::faults::kernelCopyMissing;
+
+// Defined in the test program, these take the C library's place for every caller in it.
+extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
+                                   size_t length, unsigned int flags) {
+    if (kernelCopyMissing) {
+        errno = ENOSYS;
+        return -1;
+    }
+    return ::syscall(SYS_copy_file_range, in, inOffset, out, outOffset, length, flags);
+}
+
+extern "C" int fsync(int fd) {
+    if (flushFails) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
