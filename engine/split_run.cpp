@@ -29,8 +29,11 @@ void writePiece(PieceData& data, const std::string& path, const std::function<vo
         throw RunError("Cannot write the piece " + path + ": it is the source file itself.");
     }
     try {
-        piece.truncate(0);
         copyBytes(data.source, piece, data.length, repaint);
+        // What an older, longer file of this name held past the piece goes. Cut after the copy,
+        // never to zero before it: ext4 writes out a file emptied by truncation as it is closed,
+        // which would hold the run up for as long as the disk takes.
+        if (piece.length() > data.length) piece.truncate(data.length);
         piece.close();
     } catch (...) {
         { File closing = std::move(piece); }
