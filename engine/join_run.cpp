@@ -48,10 +48,14 @@ void frmMain::CombineFiles() {
 
         std::optional<File> piece = File::openForReading(sourcePath);
         ReplacingFile output(targetPath, piece->permissions());
-        // The joined file is in place before the last progress call reports success.
+        // The joined file is in place before the last progress call reports success, and on the
+        // disk before that call deletes the pieces.
         const auto appended = [&](std::int32_t n) {
             piece.reset();
-            if (n == partCount) output.commit();
+            if (n == partCount) {
+                output.commit(Check1->value() == 1 ? ReplacingFile::Durability::onDisk
+                                                   : ReplacingFile::Durability::cached);
+            }
             UpdateCombineProgress(n, partCount);
         };
         appendPiece(*piece, output.file(), repaintDuringCopy());

@@ -16,12 +16,12 @@ ReplacingFile::~ReplacingFile() {
     }
 }
 
-void ReplacingFile::commit() {
-    file_.flush();
+void ReplacingFile::commit(Durability durability) {
+    if (durability == Durability::onDisk) file_.flush();
     file_.close();
     replaceFile(file_.path(), target_);
     committed_ = true;
-    syncFolder(folderOf(target_));
+    if (durability == Durability::onDisk) syncFolder(folderOf(target_));
 }
 
 }  // namespace quorvel

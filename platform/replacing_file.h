@@ -16,9 +16,15 @@ public:
     // Removes the temporary file unless it was committed.
     ~ReplacingFile();
 
+    enum class Durability {
+        cached,  // in place at once; the system writes it out in its own time
+        onDisk,  // the content and its new name reach the disk before commit returns
+    };
+
     File& file() { return file_; }
-    // Makes the content durable and puts it in place of the target.
-    void commit();
+    // Puts the content in place of the target. Waiting for the disk costs as long as writing the
+    // whole file out, so only a caller about to rely on it (by deleting the other copy) asks.
+    void commit(Durability durability);
 
 private:
     std::string target_;
