@@ -30,7 +30,9 @@ int openOrdinary(const std::string& path, int flags, unsigned permissions, const
         ::close(fd);
         throw RunError(std::string(action) + " " + path + ": it is not an ordinary file.");
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Blocking again. F_SETFL ignores the access mode and O_CREAT, so the open's own flags clear
+    // O_NONBLOCK without a call to read the current ones first.
+    ::fcntl(fd, F_SETFL, flags);
     return fd;
 }
 
