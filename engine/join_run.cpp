@@ -20,6 +20,21 @@ std::int32_t countPieces(PieceLookup& lookup, const std::string& prefix) {
     return n - 1;
 }
 
+// Piece n as the count found it. A piece is nearly always under its own name, so it is opened
+// there first and the lookup is only asked again for a piece renamed in letter case.
+File openPiece(PieceLookup& lookup, const std::string& expected) {
+    try {
+        return File::openForReading(expected);
+    } catch (const RunError&) {
+        const auto found = lookup.find(expected);
+        if (!found) {
+            throw RunError("The piece " + expected +
+                           " has gone missing since the set was counted; nothing was joined.");
+        }
+        return File::openForReading(*found);
+    }
+}
+
 void appendPiece(File& piece, File& output, const std::function<void()>& repaint) {
     const std::int64_t length = piece.length();
     if (length == 0) {
@@ -62,13 +77,7 @@ void frmMain::CombineFiles() {
         appended(1);
         for (std::int32_t n = 2; n <= partCount; ++n) {
             yieldBetweenPieces();
-            const std::string expected = naming::pieceOfSet(prefix, n);
-            const auto found = lookup.find(expected);
-            if (!found) {
-                throw RunError("The piece " + expected +
-                               " has gone missing since the set was counted; nothing was joined.");
-            }
-            piece = File::openForReading(*found);
+            piece = openPiece(lookup, naming::pieceOfSet(prefix, n));
             appendPiece(*piece, output.file(), repaintDuringCopy());
             appended(n);
         }
