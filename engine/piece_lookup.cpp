@@ -9,11 +9,13 @@
 namespace quorvel {
 namespace {
 
+#ifndef _WIN32
 std::string caseFolded(std::string name) {
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return name;
 }
+#endif
 
 }  // namespace
 

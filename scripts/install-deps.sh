@@ -1,10 +1,20 @@
 #!/usr/bin/env bash
-# Installs what building and testing Quorvel needs, from Debian's packages.
+# Installs what building and testing Quorvel needs, from Debian's packages; only what is missing.
+#   --windows      also the cross-compiler for the Windows program, and Wine under a private
+#                  X server to test it
+#   --screenshots  the same, and ImageMagick to take screenshots of it
 set -euo pipefail
 
-packages=(
-    cmake ninja-build g++ pkg-config googletest libgtest-dev
-)
+packages=(cmake ninja-build g++ pkg-config googletest libgtest-dev)
+windows_packages=(mingw-w64 g++-mingw-w64-i686-posix wine wine32:i386 fonts-wine
+                  xvfb xauth xdotool)
+for option in "$@"; do
+    case "$option" in
+        --windows) packages+=("${windows_packages[@]}") ;;
+        --screenshots) packages+=("${windows_packages[@]}" imagemagick) ;;
+        *) echo "install-deps.sh: unknown option $option" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do
@@ -15,5 +25,10 @@ done
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# Wine's 32-bit half comes from Debian's i386 packages.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386
+then
+    $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"

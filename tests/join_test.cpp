@@ -29,7 +29,7 @@ TEST_F(Join, ThreePiecesBackIntoOneFileAsAUserSeesIt) {
     };
     const int filesOpen = openFileCount();
 
-    join(piece("a.bin", 1), out.path() + "/");
+    join(piece("a.bin", 1), out.withSeparator());
 
     EXPECT_EQ(bytesOf(out / "a.bin"), "0123456789");
     EXPECT_EQ(out.names(), std::vector<std::string>{"a.bin"});
@@ -85,7 +85,7 @@ TEST_F(Join, AGapEndsTheSet) {
 TEST_F(Join, TheJoinedFileReplacesALongerOneWithExactlyThePieces) {
     pieces("a.bin", {"0123", "456", "789"});
     writeBytes(dir / "a.bin", patternBytes(5000));
-    join(piece("a.bin", 1), dir.path() + "/");
+    join(piece("a.bin", 1), dir.withSeparator());
     EXPECT_EQ(bytesOf(dir / "a.bin"), "0123456789");
 }
 

@@ -19,6 +19,8 @@ TEST(PieceNaming, PiecePathsFollowTheWindowsExamples) {
              Case{R"(C:\out)", R"(C:\data\README)", 3, R"(C:\out\README_3.xst)"},
              Case{R"(C:\out)", R"(C:\d\my_file.tar.gz)", 32767, R"(C:\out\my_file.tar.gz_32767.xst)"},
              Case{R"(\\server\share)", R"(C:\a.bin)", 1, R"(\\server\share\a.bin_1.xst)"},
+             Case{R"(\\server\share\)", R"(\\server\share\a.bin)", 1,
+                  R"(\\server\share\a.bin_1.xst)"},
          }) {
         EXPECT_EQ(piecePath(c.savePath, c.sourcePath, c.n, '\\'), c.expected) << c.savePath;
     }
@@ -67,6 +69,16 @@ TEST(PieceNaming, OnlyTheFirstPieceStartsAJoinAndNoPieceIsCutAgain) {
     EXPECT_TRUE(isPieceFile(".xst"));
     EXPECT_FALSE(isPieceFile("a.xst "));
     EXPECT_FALSE(isPieceFile("xst"));
+}
+
+TEST(PieceNaming, TheFolderOfAPathKeepsARootWhole) {
+    EXPECT_EQ(folderOf(R"(C:\data\a.bin)", '\\'), R"(C:\data)");
+    EXPECT_EQ(folderOf(R"(C:\a.bin)", '\\'), R"(C:\)");
+    EXPECT_EQ(folderOf(R"(\a.bin)", '\\'), R"(\)");
+    EXPECT_EQ(folderOf(R"(\\server\share\a.bin)", '\\'), R"(\\server\share)");
+    EXPECT_EQ(folderOf("a.bin", '\\'), ".");
+    EXPECT_EQ(folderOf("/data/a.bin", '/'), "/data");
+    EXPECT_EQ(folderOf("/a.bin", '/'), "/");
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ TEST_F(Split, TenBytesIntoThreePartsAsAUserSeesIt) {
     };
     const int filesOpen = openFileCount();
 
-    split(source, dir.path() + "/", "3");
+    split(source, dir.withSeparator(), "3");
 
     EXPECT_EQ(bytesOf(piece("a.bin", 1)), "0123");
     EXPECT_EQ(bytesOf(piece("a.bin", 2)), "456");

@@ -50,10 +50,4 @@ void syncFolder(const std::string& folder) {
     if (result != 0) throwSystemError("Cannot write to the folder", folder);
 }
 
-std::string folderOf(const std::string& path, char separator) {
-    const auto last = path.rfind(separator);
-    if (last == std::string::npos) return ".";
-    return last == 0 ? path.substr(0, 1) : path.substr(0, last);
-}
-
 }  // namespace quorvel

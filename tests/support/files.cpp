@@ -8,15 +8,18 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/file_system.h"
+
 namespace fs = std::filesystem;
 
 namespace quorvel::testing {
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder() : TempFolder(fs::temp_directory_path().string()) {}
+
+TempFolder::TempFolder(const std::string& base) {
     std::random_device random;
-    const fs::path base = fs::temp_directory_path();
     for (;;) {
-        fs::path candidate = base / ("quorvel-test-" + std::to_string(random()));
+        fs::path candidate = fs::path(base) / ("quorvel-test-" + std::to_string(random()));
         if (fs::create_directory(candidate)) {
             path_ = candidate.string();
             return;
@@ -28,6 +31,8 @@ TempFolder::~TempFolder() {
     std::error_code ignored;
     fs::remove_all(path_, ignored);
 }
+
+std::string TempFolder::withSeparator() const { return path_ + nativeSeparator; }
 
 std::string TempFolder::operator/(const std::string& name) const {
     return (fs::path(path_) / name).string();
@@ -42,22 +47,30 @@ std::vector<std::string> TempFolder::names() const {
     return names;
 }
 
-ScopedVariable::ScopedVariable(std::string name, const std::string& value)
-    : name_(std::move(name)) {
+namespace {
+
+// An empty value removes the variable.
+void setVariable(const std::string& name, const std::string& value) {
 #ifdef _WIN32
-    _putenv_s(name_.c_str(), value.c_str());
+    _putenv_s(name.c_str(), value.c_str());
 #else
-    setenv(name_.c_str(), value.c_str(), 1);
+    if (value.empty()) {
+        unsetenv(name.c_str());
+    } else {
+        setenv(name.c_str(), value.c_str(), 1);
+    }
 #endif
 }
 
-ScopedVariable::~ScopedVariable() {
-#ifdef _WIN32
-    _putenv_s(name_.c_str(), "");
-#else
-    unsetenv(name_.c_str());
-#endif
+}  // namespace
+
+ScopedVariable::ScopedVariable(std::string name, const std::string& value)
+    : name_(std::move(name)) {
+    if (const char* old = std::getenv(name_.c_str())) previous_ = old;
+    setVariable(name_, value);
 }
+
+ScopedVariable::~ScopedVariable() { setVariable(name_, previous_.value_or("")); }
 
 std::string bytesOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

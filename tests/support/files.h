@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,11 +10,15 @@ namespace quorvel::testing {
 class TempFolder {
 public:
     TempFolder();
+    // A folder under `base` instead of the system's temporary folder.
+    explicit TempFolder(const std::string& base);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& path() const { return path_; }
+    // The path with the system's separator at its end, as a picked source proposes its folder.
+    std::string withSeparator() const;
     // The path of `name` in this folder.
     std::string operator/(const std::string& name) const;
     // The names in the folder, sorted.
@@ -23,7 +28,7 @@ private:
     std::string path_;
 };
 
-// Sets an environment variable for the life of the object.
+// Sets an environment variable for the life of the object, then puts back what was there.
 class ScopedVariable {
 public:
     ScopedVariable(std::string name, const std::string& value);
@@ -33,6 +38,7 @@ public:
 
 private:
     std::string name_;
+    std::optional<std::string> previous_;
 };
 
 std::string bytesOf(const std::string& path);

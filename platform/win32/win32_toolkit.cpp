@@ -1,0 +1,314 @@
+#include "platform/win32/win32_toolkit.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <utility>
+
+#include "platform/run_error.h"
+#include "platform/win32/resource_ids.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_control.h"
+
+namespace quorvel {
+namespace {
+
+constexpr wchar_t mainClass[] = L"QuorvelWindow";
+constexpr wchar_t frameClass[] = L"QuorvelFrame";
+
+int systemDpi() {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+struct InputBoxState {
+    std::wstring prompt, title, text;
+};
+
+INT_PTR CALLBACK inputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        const auto& state = *reinterpret_cast<InputBoxState*>(lParam);
+        SetWindowTextW(dialog, state.title.c_str());
+        SetDlgItemTextW(dialog, IDC_INPUT_PROMPT, state.prompt.c_str());
+        SetDlgItemTextW(dialog, IDC_INPUT_TEXT, state.text.c_str());
+        SendDlgItemMessageW(dialog, IDC_INPUT_TEXT, EM_SETSEL, 0, -1);
+        SetFocus(GetDlgItem(dialog, IDC_INPUT_TEXT));
+        return FALSE;  // the focus is set
+    }
+    if (message != WM_COMMAND || (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)) {
+        return FALSE;
+    }
+    auto& state = *reinterpret_cast<InputBoxState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    state.text = LOWORD(wParam) == IDOK ? widened(windowText(GetDlgItem(dialog, IDC_INPUT_TEXT)))
+                                        : std::wstring();
+    EndDialog(dialog, LOWORD(wParam));
+    return TRUE;
+}
+
+}  // namespace
+
+Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance), dpi_(systemDpi()) {
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                        ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    registerClasses();
+}
+
+Win32Toolkit::~Win32Toolkit() {
+    if (window_) DestroyWindow(window_);
+    UnregisterClassW(mainClass, instance_);
+    UnregisterClassW(frameClass, instance_);
+    for (const auto& [design, font] : fonts_) DeleteObject(font);
+}
+
+void Win32Toolkit::registerClasses() {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = frameClass;
+    if (!RegisterClassExW(&windowClass)) throwSystemError("Cannot register the window class", "");
+    windowClass.lpszClassName = mainClass;
+    windowClass.hIcon =
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_QUORVEL), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_QUORVEL),
+                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    if (!RegisterClassExW(&windowClass)) throwSystemError("Cannot register the window class", "");
+}
+
+int Win32Toolkit::pixels(double twips) const {
+    return static_cast<int>(std::lround(twips * dpi_ / 1440.0));
+}
+
+HFONT Win32Toolkit::font(const Font& design) {
+    HFONT& font = fonts_[{design.face, design.points}];
+    if (!font) {
+        LOGFONTW description{};
+        description.lfHeight = -static_cast<LONG>(std::lround(design.points * dpi_ / 72.0));
+        description.lfCharSet = DEFAULT_CHARSET;
+        description.lfQuality = DEFAULT_QUALITY;
+        const std::wstring face = widened(design.face);
+        face.copy(description.lfFaceName, LF_FACESIZE - 1);
+        font = CreateFontIndirectW(&description);
+    }
+    return font;
+}
+
+// A fixed window: a caption with close and minimize boxes, no resizing border.
+void Win32Toolkit::createWindow(const WindowDesign& design) {
+    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT frame{0, 0, pixels(design.clientWidth), pixels(design.clientHeight)};
+    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+    window_ = CreateWindowExW(WS_EX_CONTROLPARENT, mainClass, widened(design.caption).c_str(),
+                              style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                              frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+    if (!window_) throwSystemError("Cannot create the window", design.caption);
+    toolTips_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+}
+
+std::unique_ptr<Control> Win32Toolkit::createControl(const ControlDesign& design, Control* frame) {
+    const HWND parent = frame ? static_cast<Win32Control*>(frame)->handle() : window_;
+    // Option buttons next to each other form one group; every other control starts a new one.
+    const bool startsGroup =
+        design.kind != ControlKind::OptionButton || previousKind_ != ControlKind::OptionButton;
+    previousKind_ = design.kind;
+    auto control = std::make_unique<Win32Control>(design, parent, nextId_++, startsGroup, *this);
+    controls_[control->handle()] = control.get();
+    // The bar lies over the frame's lower edge, so it is drawn above the frame.
+    if (design.kind == ControlKind::Shape) {
+        SetWindowPos(control->handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+    return control;
+}
+
+// The focus starts in the first control of the tab order.
+void Win32Toolkit::showWindow() {
+    ShowWindow(window_, SW_SHOWNORMAL);
+    if (const HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
+    UpdateWindow(window_);
+}
+
+void Win32Toolkit::setToolTip(HWND control, const std::string& tip) {
+    std::wstring text = widened(tip);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text.data();
+    // Added afresh each time: a tool that is not there yet is simply not deleted.
+    SendMessageW(toolTips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+bool Win32Toolkit::canTakeFocus(HWND control) const {
+    for (HWND window = control; window && window != window_; window = GetParent(window)) {
+        if (!IsWindowEnabled(window) || !IsWindowVisible(window)) return false;
+    }
+    return control != nullptr;
+}
+
+void Win32Toolkit::focusAwayFrom(HWND container) {
+    const HWND focus = GetFocus();
+    if (focus && (focus == container || IsChild(container, focus))) {
+        focusInDisabledFrame_ = focus;
+        SetFocus(window_);
+    }
+}
+
+void Win32Toolkit::focusBackTo(HWND container) {
+    const HWND focus = std::exchange(focusInDisabledFrame_, nullptr);
+    if (focus && IsChild(container, focus) && GetFocus() == window_ && canTakeFocus(focus)) {
+        SetFocus(focus);
+    }
+}
+
+void Win32Toolkit::messageBox(const std::string& text, const std::string& title) {
+    MessageBoxW(window_, widened(text).c_str(), widened(title).c_str(), MB_ICONINFORMATION | MB_OK);
+}
+
+std::string Win32Toolkit::inputBox(const std::string& prompt, const std::string& title,
+                                   const std::string& defaultText) {
+    InputBoxState state{widened(prompt), widened(title), widened(defaultText)};
+    const INT_PTR answer = DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_INPUT_BOX), window_,
+                                           inputBoxProc, reinterpret_cast<LPARAM>(&state));
+    return answer == IDOK ? narrowed(state.text) : std::string();
+}
+
+void Win32Toolkit::dispatch(MSG& message) {
+    if (IsDialogMessageW(window_, &message)) return;  // Tab, arrows and mnemonics
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+void Win32Toolkit::doEvents() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));  // for the loop in run()
+            return;
+        }
+        dispatch(message);
+    }
+}
+
+// Paints only: clicks and keys wait in the queue for the next yield.
+void Win32Toolkit::repaint() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+}
+
+int Win32Toolkit::run() {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) dispatch(message);
+    return static_cast<int>(message.wParam);
+}
+
+Win32Control* Win32Toolkit::controlOf(LPARAM handle) const {
+    const auto found = controls_.find(reinterpret_cast<HWND>(handle));
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+// The frame has no caption: an etched line all round, as a group box draws it.
+void Win32Toolkit::paintFrame(HWND frame) {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(frame, &paint);
+    RECT edge;
+    GetClientRect(frame, &edge);
+    edge.top += pixels(90);
+    DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+    EndPaint(frame, &paint);
+}
+
+LRESULT CALLBACK Win32Toolkit::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* kit = reinterpret_cast<Win32Toolkit*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return kit ? kit->handle(window, message, wParam, lParam)
+               : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT Win32Toolkit::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            // BN_CLICKED for buttons, STN_CLICKED for labels: both are 0.
+            if (Win32Control* control = controlOf(lParam); control && HIWORD(wParam) == 0) {
+                control->click();
+                return 0;
+            }
+            break;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            if (const Win32Control* control = controlOf(lParam)) {
+                if (const LRESULT brush = control->paintColors(reinterpret_cast<HDC>(wParam))) {
+                    return brush;
+                }
+            }
+            break;
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (const Win32Control* control = controlOf(reinterpret_cast<LPARAM>(item.hwndItem))) {
+                control->drawShape(item);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_NOTIFY: {
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            const Win32Control* control = controlOf(reinterpret_cast<LPARAM>(header.hwndFrom));
+            if (control && header.code == NM_CUSTOMDRAW &&
+                control->design().kind == ControlKind::OptionButton) {
+                return control->drawOption(*reinterpret_cast<const NMCUSTOMDRAW*>(lParam));
+            }
+            break;
+        }
+        case WM_SETCURSOR:
+            if (const Win32Control* control = controlOf(static_cast<LPARAM>(wParam));
+                control && control->design().handCursor) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        case WM_PAINT:
+            if (window != window_) {
+                paintFrame(window);
+                return 0;
+            }
+            break;
+        case WM_ACTIVATE:
+            // Back from a message box or another program, the focus returns where it was.
+            if (window != window_) break;
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                lastFocus_ = GetFocus();
+            } else if (canTakeFocus(lastFocus_) && IsChild(window_, lastFocus_)) {
+                SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            // A run still working stops at its next yield; the loop in run() then ends.
+            closed_ = true;
+            ShowWindow(window_, SW_HIDE);
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace quorvel
