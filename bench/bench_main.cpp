@@ -41,7 +41,7 @@ struct Plan {
 const Plan fullPlan{{"1 GiB into 3 parts", 1024 * mib, 3},
                     {"1 GiB into 2 parts", 1024 * mib, 2},
                     {"64 MiB into 32767 parts", 64 * mib, 32767},
-                    5};
+                    7};
 // Small enough for CI: it proves that the harness works, never a speed.
 const Plan quickPlan{{"16 MiB into 3 parts", 16 * mib, 3},
                      {"16 MiB into 2 parts", 16 * mib, 2},
@@ -172,6 +172,7 @@ private:
     void measure(const std::string& tool, const Command& command) {
         ::sync();  // what the last run wrote goes to disk now, not while this one runs
         const Measured measured = run(command);
+        std::cerr << "  " << tool << ": " << measured.seconds << " s\n";
         Samples& samples = results_[tool];
         samples.seconds.push_back(measured.seconds);
         samples.peakRssMib = std::max(samples.peakRssMib, measured.peakRssMib);
