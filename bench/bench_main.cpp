@@ -90,6 +90,25 @@ void makeSource(const fs::path& path, std::int64_t bytes) {
     if (!out) throw std::runtime_error("Cannot write " + path.string());
 }
 
+// Reads a file, or every file in a folder, so that a run finds its input in the page cache
+// whatever the system has dropped since it was written.
+void readThrough(const fs::path& path) {
+    std::vector<fs::path> files;
+    if (fs::is_directory(path)) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(path)) {
+            files.push_back(entry.path());
+        }
+    } else {
+        files.push_back(path);
+    }
+    std::vector<char> buffer(64 << 10);
+    for (const fs::path& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()))) {
+        }
+    }
+}
+
 // One case in a folder of its own: the source, and for each round Quorvel's pieces (which both
 // joins read), GNU split's pieces and the joined files. Every tool writes into an empty folder.
 class CaseBench {
@@ -138,17 +157,18 @@ private:
     }
 
     void splitWithQuorvel() {
-        measureQuorvel(quorvelSplit, {"split", source_, pieces_, std::to_string(case_.parts)});
+        measureQuorvel(quorvelSplit, source_,
+                       {"split", source_, pieces_, std::to_string(case_.parts)});
     }
 
     void splitWithGnu() {
-        measure(gnuSplit,
+        measure(gnuSplit, source_,
                 {{"split", "-d", "-a", "5", "-n", std::to_string(case_.parts), source_, "piece_"},
                  gnuPieces_});
     }
 
     void joinWithQuorvel() {
-        measureQuorvel(quorvelJoin, {"join", pieces_ / pieceName(1), joined_});
+        measureQuorvel(quorvelJoin, pieces_, {"join", pieces_ / pieceName(1), joined_});
         // Proves the whole run did its work: the pieces joined give back the source.
         run({{"cmp", "-s", source_, joined_ / sourceName}, folder_});
         fs::remove(joined_ / sourceName);
@@ -157,20 +177,22 @@ private:
     void joinWithCat() {
         Command command{{"cat"}, pieces_, joined_ / "cat.bin"};
         for (int n = 1; n <= case_.parts; ++n) command.arguments.push_back(pieceName(n));
-        measure(cat, command);
+        measure(cat, pieces_, command);
         fs::remove(command.output);
     }
 
     void copyWithCp() {
         const fs::path copy = joined_ / "cp.bin";
-        measure(cp, {{"cp", source_, copy}, folder_});
+        measure(cp, source_, {{"cp", source_, copy}, folder_});
         fs::remove(copy);
     }
 
     std::string pieceName(int n) const { return sourceName + "_" + std::to_string(n) + ".xst"; }
 
-    void measure(const std::string& tool, const Command& command) {
+    // Times a run of `tool` on `input` (a file or a folder of pieces).
+    void measure(const std::string& tool, const fs::path& input, const Command& command) {
         ::sync();  // what the last run wrote goes to disk now, not while this one runs
+        readThrough(input);
         const Measured measured = run(command);
         std::cerr << "  " << tool << ": " << measured.seconds << " s\n";
         Samples& samples = results_[tool];
@@ -178,10 +200,11 @@ private:
         samples.peakRssMib = std::max(samples.peakRssMib, measured.peakRssMib);
     }
 
-    void measureQuorvel(const std::string& tool, std::vector<std::string> arguments) {
+    void measureQuorvel(const std::string& tool, const fs::path& input,
+                        std::vector<std::string> arguments) {
         const fs::path report = folder_ / "stall.txt";
         arguments.insert(arguments.begin(), {self_, "--worker"});
-        measure(tool, {arguments, folder_, report});
+        measure(tool, input, {arguments, folder_, report});
         double stallMs = 0;
         if (!(std::ifstream(report) >> stallMs)) throw std::runtime_error("No report from Quorvel");
         Samples& samples = results_[tool];
