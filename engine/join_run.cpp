@@ -28,6 +28,21 @@ std::vector<std::int64_t> countPieces(PieceLookup& lookup, const std::string& pr
     }
 }
 
+// Piece n as the count found it. A piece is nearly always under its own name, so it is opened
+// there first and the lookup is only asked again for a piece renamed in letter case.
+File openPiece(PieceLookup& lookup, const std::string& expected) {
+    try {
+        return File::openForReading(expected);
+    } catch (const RunError&) {
+        const auto found = lookup.find(expected);
+        if (!found) {
+            throw RunError("The piece " + expected +
+                           " has gone missing since the set was counted; nothing was joined.");
+        }
+        return File::openForReading(*found);
+    }
+}
+
 void appendPiece(File& piece, std::int64_t counted, File& output,
                  const std::function<void()>& repaint) {
     const std::int64_t length = piece.length();
@@ -67,23 +82,20 @@ void frmMain::CombineFiles() {
 
         std::optional<File> piece = File::openForReading(sourcePath);
         ReplacingFile output(targetPath, piece->permissions());
-        // The joined file is in place before the last progress call reports success.
+        // The joined file is in place before the last progress call reports success, and on the
+        // disk before that call deletes the pieces.
         const auto appended = [&](std::int32_t n) {
             piece.reset();
-            if (n == partCount) output.commit(Durability::onDisk);
+            if (n == partCount) {
+                output.commit(Check1->value() == 1 ? Durability::onDisk : Durability::cached);
+            }
             UpdateCombineProgress(n, partCount);
         };
         appendPiece(*piece, lengths[0], output.file(), repaintDuringCopy());
         appended(1);
         for (std::int32_t n = 2; n <= partCount; ++n) {
             yieldBetweenPieces();
-            const std::string expected = naming::pieceOfSet(prefix, n);
-            const auto found = lookup.find(expected);
-            if (!found) {
-                throw RunError("The piece " + expected +
-                               " has gone missing since the set was counted; nothing was joined.");
-            }
-            piece = File::openForReading(*found);
+            piece = openPiece(lookup, naming::pieceOfSet(prefix, n));
             appendPiece(*piece, lengths[n - 1], output.file(), repaintDuringCopy());
             appended(n);
         }

@@ -22,7 +22,8 @@ public:
     ~ReplacingFile();
 
     File& file() { return file_; }
-    // Puts the content in place of the target.
+    // Puts the content in place of the target. Waiting for the disk costs as long as writing the
+    // whole file out, so only a caller about to rely on it (by deleting the other copy) asks.
     void commit(Durability durability);
 
 private:

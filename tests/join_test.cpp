@@ -73,6 +73,15 @@ TEST_F(Join, SetsAreFoundWhateverTheirNamesLookLike) {
     }
 }
 
+TEST_F(Join, LongPiecesJoinByteForByteWhereverTheyLand) {
+    // The second piece is long and lands inside a page of the joined file.
+    const std::vector<std::string> contents = {patternBytes(300001, 1), patternBytes(700000, 2),
+                                               patternBytes(5, 3)};
+    pieces("a.bin", contents);
+    join(piece("a.bin", 1), out.path());
+    EXPECT_EQ(bytesOf(out / "a.bin"), contents[0] + contents[1] + contents[2]);
+}
+
 TEST_F(Join, AGapEndsTheSet) {
     pieces("a.bin", {"0123", "456"});
     writeBytes(piece("a.bin", 4), "beyond the gap");

@@ -44,7 +44,9 @@ TEST_F(Split, PieceSizesPutTheRemainderInTheFirstPiece) {
         std::vector<std::size_t> sizes;
     };
     for (const Case& c : {Case{9, 3, {3, 3, 3}}, Case{5, 5, {1, 1, 1, 1, 1}},
-                          Case{1000, 7, {148, 142, 142, 142, 142, 142, 142}}}) {
+                          Case{1000, 7, {148, 142, 142, 142, 142, 142, 142}},
+                          // long pieces that start inside a page of the source
+                          Case{(1 << 20) + 2, 3, {349526, 349526, 349526}}}) {
         TempFolder out;
         const std::string source = dir / "data";
         const std::string bytes = patternBytes(c.length);

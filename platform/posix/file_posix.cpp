@@ -30,7 +30,8 @@ int openOrdinary(const std::string& path) {
         ::close(fd);
         throw RunError("Cannot open " + path + ": it is not an ordinary file.");
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Blocking again: F_SETFL ignores the access mode, so no call to read the flags is needed.
+    ::fcntl(fd, F_SETFL, 0);
     return fd;
 }
 
