@@ -210,14 +210,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return row.param.name; });
 
 // The disk fills up as the joined file passes what a file may take, at the second piece, on the
-// kernel's copy and on the read/write path.
+// kernel's copy and on the read/write path. Pieces of a MiB: the kernel copies only long runs.
 class JoinOnAFullDisk : public JoinFaultTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(JoinOnAFullDisk, KeepsThePiecesAndWhatWasAtTheTarget) {
+    for (int n = 1; n <= 3; ++n) writeBytes(pieceOf(n), patternBytes(1 << 20, n));
     const FolderContents before = contents();
     std::optional<faults::Switch> noKernelCopy;
     if (GetParam()) noKernelCopy.emplace(faults::kernelCopyMissing);
-    const RunOutcome outcome = outcomeWithFileSizeLimit(1500, [&] {
+    const RunOutcome outcome = outcomeWithFileSizeLimit(3 << 19, [&] {
         kit.click("Opt2");
         kit.click("Check1");
         join(firstPiece, out.path());

@@ -175,10 +175,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return row.param.name; });
 
 // The disk fills up while the first piece is written (its size passes what a file may take),
-// on the kernel's copy and on the read/write path.
+// on the kernel's copy and on the read/write path. Pieces of a MiB: the kernel copies only long
+// runs.
 class SplitOnAFullDisk : public SplitFaultTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(SplitOnAFullDisk, RemovesThePieceAndKeepsTheOldOne) {
+    writeBytes(source, patternBytes(3 << 20));
     const std::string oldPiece = out / "a.bin_1.xst";
     writeBytes(oldPiece, "a piece from an earlier split");
     const FolderContents before = contents();
