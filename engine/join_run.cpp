@@ -24,7 +24,7 @@ std::vector<std::int64_t> countPieces(PieceLookup& lookup, const std::string& pr
     for (std::int32_t n = 2;; ++n) {
         const auto found = lookup.find(naming::pieceOfSet(prefix, n));
         if (!found) return lengths;
-        lengths.push_back(File::openForReading(*found).length());
+        lengths.push_back(found->length);
     }
 }
 
@@ -39,7 +39,7 @@ File openPiece(PieceLookup& lookup, const std::string& expected) {
             throw RunError("The piece " + expected +
                            " has gone missing since the set was counted; nothing was joined.");
         }
-        return File::openForReading(*found);
+        return File::openForReading(found->path);
     }
 }
 
@@ -116,7 +116,7 @@ void frmMain::deleteJoinedPieces(std::int32_t pieceCount) {
     PieceLookup lookup(folderOf(sourcePath));
     removeFile(sourcePath);
     for (std::int32_t n = 2; n <= pieceCount; ++n) {
-        if (const auto piece = lookup.find(naming::pieceOfSet(prefix, n))) removeFile(*piece);
+        if (const auto piece = lookup.find(naming::pieceOfSet(prefix, n))) removeFile(piece->path);
     }
 }
 

@@ -19,8 +19,8 @@ std::string caseFolded(std::string name) {
 
 }  // namespace
 
-std::optional<std::string> PieceLookup::find(const std::string& path) {
-    if (isOrdinaryFile(path)) return path;
+std::optional<FoundFile> PieceLookup::find(const std::string& path) {
+    if (const auto length = ordinaryFileLength(path)) return FoundFile{path, *length};
 #ifdef _WIN32
     return std::nullopt;  // the file system already ignores letter case
 #else
@@ -33,8 +33,9 @@ std::optional<std::string> PieceLookup::find(const std::string& path) {
     const auto found = byFoldedName_.find(caseFolded(naming::fileName(path)));
     if (found == byFoldedName_.end()) return std::nullopt;
     const std::string actual = naming::inFolder(folder_, found->second);
-    if (!isOrdinaryFile(actual)) return std::nullopt;
-    return actual;
+    const auto length = ordinaryFileLength(actual);
+    if (!length) return std::nullopt;
+    return FoundFile{actual, *length};
 #endif
 }
 

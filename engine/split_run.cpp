@@ -119,7 +119,7 @@ void frmMain::removeLeftoverPieces() {
     for (std::int32_t n = partCount + 1;; ++n) {
         const auto leftover = lookup.find(naming::piecePath(savePath, sourcePath, n));
         if (!leftover) break;
-        removeFile(*leftover);
+        removeFile(leftover->path);
     }
 }
 

@@ -16,6 +16,8 @@ inline constexpr char nativeSeparator = '/';
 // The lookup the runs use to find a file: true only for an ordinary file (folders, and on
 // Windows hidden and system files, count as missing).
 bool isOrdinaryFile(const std::string& path);
+// The same lookup, giving the file's length as well, in the one call to the system.
+std::optional<std::int64_t> ordinaryFileLength(const std::string& path);
 bool isFolder(const std::string& path);
 
 // The names in a folder (no "." or ".."); empty when it cannot be read.

@@ -11,9 +11,14 @@
 
 namespace quorvel {
 
-bool isOrdinaryFile(const std::string& path) {
+bool isOrdinaryFile(const std::string& path) { return ordinaryFileLength(path).has_value(); }
+
+std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
     struct stat status {};
-    return !path.empty() && ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    if (path.empty() || ::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return status.st_size;
 }
 
 bool isFolder(const std::string& path) {

@@ -13,11 +13,18 @@ DWORD attributesOf(const std::string& path) {
 
 }  // namespace
 
-bool isOrdinaryFile(const std::string& path) {
+bool isOrdinaryFile(const std::string& path) { return ordinaryFileLength(path).has_value(); }
+
+std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
     constexpr DWORD notOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE;
-    const DWORD attributes = attributesOf(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & notOrdinary) == 0;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() ||
+        !GetFileAttributesExW(widened(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & notOrdinary) != 0) {
+        return std::nullopt;
+    }
+    return (std::int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
 bool isFolder(const std::string& path) {
