@@ -25,16 +25,21 @@ constexpr std::int64_t largestKernelCopy = repaintInterval;
     throwSystemError("Cannot copy " + from.path() + " to", to.path());
 }
 
-constexpr std::size_t pageSize = 4096;
+constexpr std::int64_t pageSize = 4096;
 // A quarter of a MiB keeps pace with the kernel's copy and stays in the CPU's cache.
 constexpr std::int64_t bufferSize = 256 << 10;
 
-std::size_t roundedToPages(std::size_t size) { return (size + pageSize - 1) / pageSize * pageSize; }
-
-bool startsAPage(const File& file) {
-    const off_t position = ::lseek(file.handle(), 0, SEEK_CUR);
-    return position >= 0 && position % static_cast<off_t>(pageSize) == 0;
+std::size_t roundedToPages(std::int64_t size) {
+    return static_cast<std::size_t>((size + pageSize - 1) / pageSize * pageSize);
 }
+
+// The current position; 0 where the system cannot tell, which only costs speed.
+std::int64_t positionOf(const File& file) {
+    const off_t position = ::lseek(file.handle(), 0, SEEK_CUR);
+    return position > 0 ? position : 0;
+}
+
+bool startsAPage(const File& file) { return positionOf(file) % pageSize == 0; }
 
 // The kernel copies whole pages fast, but from or to a position inside a page (where pieces after
 // the first mostly start) it splices every page in two parts: over a long copy a buffer is about
@@ -50,17 +55,20 @@ bool kernelCannotCopy(int error) {
 }
 
 // Moves bytes through a buffer: where the kernel's copy would be slow, or cannot copy between the
-// two files at all. A short copy gets a buffer of its own length.
+// two files at all. A short copy gets a buffer of its own length. A long one writes in steps that
+// end on multiples of the buffer's size in the output, so the page cache takes them in large
+// pages: a step that straddles pages all the way (a piece appended inside a page) costs a fifth
+// more.
 class BufferedCopy {
 public:
-    BufferedCopy(const File& to, std::int64_t length) {
-        size_ = static_cast<std::size_t>(std::min(length, bufferSize));
+    BufferedCopy(const File& to, std::int64_t length)
+        : size_(std::min(length, bufferSize)), position_(size_ < bufferSize ? 0 : positionOf(to)) {
         buffer_.reset(static_cast<char*>(std::aligned_alloc(pageSize, roundedToPages(size_))));
         if (!buffer_) throw RunError("Not enough memory to copy " + to.path() + ".");
     }
 
     std::int64_t copy(File& from, File& to, std::int64_t wanted) {
-        const auto size = static_cast<std::size_t>(std::min<std::int64_t>(wanted, size_));
+        const auto size = static_cast<std::size_t>(std::min(wanted, size_ - position_ % size_));
         ssize_t got;
         do got = ::read(from.handle(), buffer_.get(), size);
         while (got < 0 && errno == EINTR);
@@ -72,6 +80,7 @@ public:
             if (put < 0) throwSystemError("Cannot write", to.path());
             written += put;
         }
+        position_ += got;
         return got;
     }
 
@@ -80,7 +89,8 @@ private:
         void operator()(char* p) const { std::free(p); }
     };
     std::unique_ptr<char, Free> buffer_;
-    std::size_t size_ = 0;
+    std::int64_t size_;
+    std::int64_t position_;  // in the output
 };
 
 // The kernel's copy; 0 when it cannot copy between these files (only on the first call).
