@@ -18,7 +18,6 @@ inline constexpr char nativeSeparator = '/';
 bool isOrdinaryFile(const std::string& path);
 // The same lookup, giving the file's length as well, in the one call to the system.
 std::optional<std::int64_t> ordinaryFileLength(const std::string& path);
-bool isFolder(const std::string& path);
 
 // The names in a folder (no "." or ".."); empty when it cannot be read.
 std::vector<std::string> folderEntries(const std::string& folder);

@@ -21,11 +21,6 @@ std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
     return status.st_size;
 }
 
-bool isFolder(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 std::vector<std::string> folderEntries(const std::string& folder) {
     std::vector<std::string> names;
     DIR* dir = ::opendir(folder.c_str());

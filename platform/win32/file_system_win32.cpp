@@ -27,11 +27,6 @@ std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
     return (std::int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-bool isFolder(const std::string& path) {
-    const DWORD attributes = attributesOf(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 std::vector<std::string> folderEntries(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW entry;
