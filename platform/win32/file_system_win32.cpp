@@ -5,13 +5,6 @@
 #include "platform/win32/wide_text.h"
 
 namespace quorvel {
-namespace {
-
-DWORD attributesOf(const std::string& path) {
-    return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(widened(path).c_str());
-}
-
-}  // namespace
 
 bool isOrdinaryFile(const std::string& path) { return ordinaryFileLength(path).has_value(); }
 
