@@ -3,14 +3,47 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <map>
+#include <vector>
+
 #include "app/form_design.h"
 #include "app/frm_main.h"
 #include "app/texts.h"
+#include "platform/legible_color.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_control.h"
 
 namespace quorvel::testing {
 namespace {
+
+// The message box the program shows, read and closed from a timer of its own modal loop.
+struct SeenBox {
+    std::string text;
+    RECT place{};
+    bool seen = false;
+};
+SeenBox seenBox;
+
+BOOL CALLBACK readAndCloseIfBox(HWND window, LPARAM) {
+    wchar_t kind[16] = {};
+    GetClassNameW(window, kind, 16);
+    if (std::wstring(kind) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+    seenBox.text = windowText(GetDlgItem(window, 0xFFFF));
+    GetWindowRect(window, &seenBox.place);
+    seenBox.seen = true;
+    PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK readAndCloseBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), readAndCloseIfBox, 0);
+    if (seenBox.seen) KillTimer(nullptr, timer);
+}
+
+Color colorOf(COLORREF color) {
+    return {GetRValue(color), GetGValue(color), GetBValue(color)};
+}
 
 // The real window, shown, with the program's own resources linked into the test program.
 class Win32Window : public ::testing::Test {
@@ -29,6 +62,26 @@ class Win32Window : public ::testing::Test {
         RECT place;
         GetWindowRect(handle, &place);
         MapWindowPoints(HWND_DESKTOP, GetParent(handle), reinterpret_cast<POINT*>(&place), 2);
+        return place;
+    }
+    // A key pressed and let go on the focused control.
+    void press(UINT key) {
+        const HWND focus = GetFocus();
+        PostMessageW(focus, WM_KEYDOWN, key, 1);
+        PostMessageW(focus, WM_KEYUP, key, 1 | (3u << 30));
+        kit.doEvents();
+    }
+    static COLORREF pixel(const std::unique_ptr<Control>& control, int x, int y) {
+        const HWND handle = handleOf(control);
+        RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+        const HDC dc = GetDC(handle);
+        const COLORREF color = GetPixel(dc, x, y);
+        ReleaseDC(handle, dc);
+        return color;
+    }
+    static RECT sizeOf(const std::unique_ptr<Control>& control) {
+        RECT place;
+        GetClientRect(handleOf(control), &place);
         return place;
     }
     // A user's click, as the button or label reports it to its container.
@@ -130,6 +183,118 @@ TEST_F(Win32Window, TextsBeyondAsciiAndTheBarsWidthReadBackAsSet) {
     EXPECT_EQ(placeOf(form.sp).right - placeOf(form.sp).left, kit.pixels(1725.5));
     form.sp->setWidth(1.0f);
     EXPECT_EQ(placeOf(form.sp).right - placeOf(form.sp).left, 1);  // still seen
+}
+
+// Screen readers read a picture button's window text (never drawn) and name a field by the label
+// just before it; the link is a tab stop after the options.
+TEST_F(Win32Window, ControlsHaveTheNamesAPersonWouldSay) {
+    const auto labelOf = [](const std::unique_ptr<Control>& field) {
+        return windowText(GetWindow(handleOf(field), GW_HWNDPREV));
+    };
+    EXPECT_EQ(windowText(handleOf(form.cmd_Open)), "Choose the file to split or the first piece");
+    EXPECT_EQ(windowText(handleOf(form.cmd_Save)), "Choose the destination folder");
+    EXPECT_EQ(windowText(handleOf(form.cmd_Split)), "Start Split");
+    EXPECT_EQ(labelOf(form.Text3), "How many parts to split?");
+    EXPECT_EQ(labelOf(form.Text1), "Select a source file to split (any type):");
+    EXPECT_EQ(labelOf(form.Text2), "Select a path to save splited files:");
+    EXPECT_EQ(windowText(handleOf(form.Label4)), "Check Update");
+    EXPECT_EQ(form.cmd_Split->toolTip(), "Start Split");
+
+    // The tab order is the design's, the link last.
+    std::vector<HWND> order;
+    const HWND window = static_cast<HWND>(kit.windowHandle());
+    for (HWND next = handleOf(form.Text3); order.size() < 12;
+         next = GetNextDlgTabItem(window, next, FALSE)) {
+        if (!order.empty() && next == order.front()) break;
+        order.push_back(next);
+    }
+    const std::vector<HWND> expected{handleOf(form.Text3),    handleOf(form.cmd_Open),
+                                     handleOf(form.cmd_Save), handleOf(form.cmd_Split),
+                                     handleOf(form.Text1),    handleOf(form.Text2),
+                                     handleOf(form.Opt1),     handleOf(form.Label4)};
+    EXPECT_EQ(order, expected);
+
+    click(form.Opt2);
+    EXPECT_EQ(windowText(handleOf(form.cmd_Split)), "Start Joint");
+    EXPECT_EQ(labelOf(form.Text1), "Select the first one from the splitted files:");
+    EXPECT_EQ(labelOf(form.Text2), "Select a path to save the joint file:");
+    EXPECT_EQ(windowText(handleOf(form.cmd_Open)), "Choose the file to split or the first piece");
+}
+
+TEST_F(Win32Window, EnterAndSpacePressTheFocusedButtonOptionOrLink) {
+    std::map<std::string, int> presses;
+    for (const auto* control : {&form.cmd_Open, &form.cmd_Save, &form.cmd_Split, &form.Label4}) {
+        const std::string name = static_cast<Win32Control&>(**control).design().name;
+        (*control)->onClick = [&presses, name] { ++presses[name]; };
+    }
+    for (const UINT key : {VK_RETURN, VK_SPACE}) {
+        for (const auto* control :
+             {&form.cmd_Open, &form.cmd_Save, &form.cmd_Split, &form.Label4}) {
+            (*control)->setFocus();
+            press(key);
+        }
+        form.Opt2->setFocus();
+        press(key);
+        EXPECT_EQ(form.Opt2->value(), 1);
+        EXPECT_TRUE(form.Check1->visible());
+        form.Check1->setFocus();
+        press(key);
+        EXPECT_EQ(form.Check1->value(), 1);
+        press(key);
+        EXPECT_EQ(form.Check1->value(), 0);
+        form.Opt1->setFocus();
+        press(key);
+        EXPECT_EQ(form.Opt1->value(), 1);
+        EXPECT_EQ(form.Label1->text(), "Select a source file to split(any type):");
+    }
+    EXPECT_EQ(presses, (std::map<std::string, int>{
+                           {"cmd_Open", 2}, {"cmd_Save", 2}, {"cmd_Split", 2}, {"Label4", 2}}));
+}
+
+// The focus shows as a solid frame, also on the selected option, whose caption reads clearly.
+TEST_F(Win32Window, TheFocusAndTheSelectedOptionArePlainToSee) {
+    const RECT button = sizeOf(form.cmd_Open);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    EXPECT_NE(pixel(form.cmd_Open, 3, button.bottom / 2), highlight);
+    form.cmd_Open->setFocus();
+    EXPECT_EQ(pixel(form.cmd_Open, 3, button.bottom / 2), highlight);
+    EXPECT_EQ(pixel(form.cmd_Open, 4, button.bottom / 2), highlight);
+
+    const RECT option = sizeOf(form.Opt1);
+    const COLORREF face = pixel(form.Opt1, option.right / 2, 6);
+    form.Opt1->setFocus();
+    const COLORREF frame = pixel(form.Opt1, 3, option.bottom / 2);
+    EXPECT_EQ(pixel(form.Opt1, 4, option.bottom / 2), frame);
+    EXPECT_GE(contrastRatio(colorOf(frame), colorOf(face)), legibleContrast);
+    double strongest = 1;
+    for (int y = option.bottom / 3; y < option.bottom * 2 / 3; ++y) {
+        for (int x = 6; x < option.right - 6; ++x) {
+            strongest =
+                std::max(strongest, contrastRatio(colorOf(pixel(form.Opt1, x, y)), colorOf(face)));
+        }
+    }
+    EXPECT_GE(strongest, legibleContrast);
+
+    form.Label4->setFocus();
+    EXPECT_EQ(pixel(form.Label4, 0, sizeOf(form.Label4).bottom / 2), RGB(0, 0, 255));
+}
+
+TEST_F(Win32Window, ALongMessageWrapsWithinTheScreen) {
+    const std::string message =
+        "Path not found: C:\\Users\\ana\\out\\" + std::string(254, 'n') + ".bin_1.xst";
+    seenBox = {};
+    SetTimer(nullptr, 0, 50, readAndCloseBox);
+    kit.messageBox(message, "Quorvel");
+    ASSERT_TRUE(seenBox.seen);
+    EXPECT_LE(seenBox.place.right - seenBox.place.left, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_GE(seenBox.place.left, 0);
+    std::string whole = seenBox.text;
+    std::erase(whole, '\n');
+    std::erase(whole, ' ');
+    std::string expected = message;
+    std::erase(expected, ' ');
+    EXPECT_EQ(whole, expected);
+    EXPECT_NE(seenBox.text.find('\n'), std::string::npos);
 }
 
 TEST_F(Win32Window, ClosingTheWindowIsSeenAtTheNextYield) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/legible_color.h"
 #include "platform/process.h"
 #include "platform/run_error.h"
 #include "platform/win32/resource_ids.h"
@@ -31,7 +32,10 @@ NativeKind nativeKind(const ControlDesign& design) {
             return {WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL | (design.locked ? ES_READONLY : 0u),
                     WS_EX_CLIENTEDGE};
         case Label:
-            return {WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0};
+            return {
+                WC_STATICW,
+                SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY | (design.handCursor ? WS_TABSTOP : 0u),
+                0};
         case PictureButton:
             return {WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP, 0};
         case OptionButton:
@@ -83,6 +87,20 @@ void blendIntoButtonFace(HBITMAP bitmap) {
     }
 }
 
+// A focus mark plain to see on any face: a solid frame, `thickness` pixels wide.
+void drawFocusFrame(HDC dc, RECT place, COLORREF color, int thickness) {
+    const HBRUSH brush = CreateSolidBrush(color);
+    for (int ring = 0; ring < thickness; ++ring) {
+        FrameRect(dc, &place, brush);
+        InflateRect(&place, -1, -1);
+    }
+    DeleteObject(brush);
+}
+
+Color designColor(COLORREF color) {
+    return {GetRValue(color), GetGValue(color), GetBValue(color)};
+}
+
 }  // namespace
 
 std::string windowText(HWND window) {
@@ -108,11 +126,13 @@ Win32Control::Win32Control(const ControlDesign& design, HWND parent, int id, boo
     if (design.selected) setValue(1);
     setText(design.text);
     showPicture();
-    toolTip_ = design.toolTip;
-    kit.setToolTip(handle_, toolTip_);
+    setToolTip(design.toolTip);
+    if (*design.accessibleName) nameByText(design.accessibleName);
+    if (isLink()) SetWindowSubclass(handle_, linkProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
 Win32Control::~Win32Control() {
+    if (isLink()) RemoveWindowSubclass(handle_, linkProc, 0);
     kit_.forget(handle_);
     DestroyWindow(handle_);
     if (backBrush_) DeleteObject(backBrush_);
@@ -171,6 +191,29 @@ void Win32Control::setEnabled(bool enabled) {
 void Win32Control::setToolTip(const std::string& tip) {
     toolTip_ = tip;
     kit_.setToolTip(handle_, tip);
+    // A picture button with no name of its own is called what its tip says.
+    if (design_.kind == PictureButton && !*design_.accessibleName) nameByText(tip);
+}
+
+void Win32Control::nameByText(const std::string& name) {
+    if (design_.kind == PictureButton) SetWindowTextW(handle_, widened(name).c_str());
+}
+
+// The static control draws the caption; the link adds its focus frame and redraws as the focus
+// comes and goes.
+LRESULT CALLBACK Win32Control::linkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR self) {
+    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS) InvalidateRect(window, nullptr, TRUE);
+    if (message == WM_PAINT && GetFocus() == window) {
+        const auto& link = *reinterpret_cast<const Win32Control*>(self);
+        RECT place;
+        GetClientRect(window, &place);
+        const HDC dc = GetDC(window);
+        drawFocusFrame(dc, place, colorRef(link.design_.foreColor.value_or(Color{0, 0, 0})), 1);
+        ReleaseDC(window, dc);
+    }
+    return result;
 }
 
 int Win32Control::value() const {
@@ -240,6 +283,12 @@ LRESULT Win32Control::drawOption(const NMCUSTOMDRAW& draw) const {
         InflateRect(&content, -2, -2);
         if (pressed) OffsetRect(&content, 1, 1);
     }
+    // The caption takes the design's colour where it can be read on the face just drawn.
+    const Color wanted = design_.foreColor.value_or(designColor(GetSysColor(COLOR_BTNTEXT)));
+    const COLORREF face =
+        GetPixel(draw.hdc, (whole.left + whole.right) / 2, (whole.top + whole.bottom) / 2);
+    const COLORREF ink =
+        face == CLR_INVALID ? colorRef(wanted) : colorRef(legibleOn(wanted, designColor(face)));
     const std::wstring caption = widened(text());
     const HGDIOBJ old = SelectObject(draw.hdc, kit_.font(design_.font));
     RECT measured = content;
@@ -247,15 +296,25 @@ LRESULT Win32Control::drawOption(const NMCUSTOMDRAW& draw) const {
     OffsetRect(&content, 0,
                ((content.bottom - content.top) - (measured.bottom - measured.top)) / 2);
     SetBkMode(draw.hdc, TRANSPARENT);
-    SetTextColor(draw.hdc,
-                 design_.foreColor ? colorRef(*design_.foreColor) : GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(draw.hdc, ink);
     DrawTextW(draw.hdc, caption.c_str(), -1, &content, DT_CENTER | DT_WORDBREAK);
     SelectObject(draw.hdc, old);
-    if ((draw.uItemState & CDIS_FOCUS) != 0) {
-        InflateRect(&whole, -4, -4);
-        DrawFocusRect(draw.hdc, &whole);
+    if (GetFocus() == handle_) {
+        InflateRect(&whole, -3, -3);
+        drawFocusFrame(draw.hdc, whole, ink, 2);
     }
     return CDRF_SKIPDEFAULT;
+}
+
+// Whatever the keyboard-cues setting, the focused button shows a solid frame inside its edge.
+LRESULT Win32Control::drawPictureButton(const NMCUSTOMDRAW& draw) const {
+    if (draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYPOSTPAINT;
+    if (draw.dwDrawStage == CDDS_POSTPAINT && GetFocus() == handle_) {
+        RECT place = draw.rc;
+        InflateRect(&place, -2, -2);
+        drawFocusFrame(draw.hdc, place, GetSysColor(COLOR_HIGHLIGHT), 2);
+    }
+    return CDRF_DODEFAULT;
 }
 
 }  // namespace quorvel

@@ -9,6 +9,7 @@
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_control.h"
+#include "platform/wrap_text.h"
 
 namespace quorvel {
 namespace {
@@ -114,6 +115,8 @@ void Win32Toolkit::createWindow(const WindowDesign& design) {
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+    // The focus is shown from the start, not only once the keyboard has been used.
+    SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
 }
 
 std::unique_ptr<Control> Win32Toolkit::createControl(const ControlDesign& design, Control* frame) {
@@ -133,9 +136,30 @@ std::unique_ptr<Control> Win32Toolkit::createControl(const ControlDesign& design
 
 // The focus starts in the first control of the tab order.
 void Win32Toolkit::showWindow() {
+    placeLabelsBeforeTheirFields();
     ShowWindow(window_, SW_SHOWNORMAL);
     if (const HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
     UpdateWindow(window_);
+}
+
+Win32Control* Win32Toolkit::controlNamed(const std::string& name) const {
+    for (const auto& [handle, control] : controls_) {
+        if (control->design().name == name) return control;
+    }
+    return nullptr;
+}
+
+// Screen readers name a field by the label just before it in the z-order. The labels take no
+// focus, so moving them leaves the tab order as it is.
+void Win32Toolkit::placeLabelsBeforeTheirFields() {
+    for (const auto& [field, control] : controls_) {
+        const Win32Control* label = controlNamed(control->design().labelledBy);
+        if (!label) continue;
+        const HWND before = GetWindow(field, GW_HWNDPREV);
+        if (before == label->handle()) continue;
+        SetWindowPos(label->handle(), before ? before : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 }
 
 void Win32Toolkit::setToolTip(HWND control, const std::string& tip) {
@@ -173,8 +197,30 @@ void Win32Toolkit::focusBackTo(HWND container) {
     }
 }
 
+// The system's box breaks lines only between words: a long path would run off the screen.
 void Win32Toolkit::messageBox(const std::string& text, const std::string& title) {
-    MessageBoxW(window_, widened(text).c_str(), widened(title).c_str(), MB_ICONINFORMATION | MB_OK);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const int maxWidth =
+        static_cast<int>((monitor.rcWork.right - monitor.rcWork.left) * messageShareOfScreen);
+    const HDC dc = GetDC(window_);
+    const HGDIOBJ old = SelectObject(dc, font);
+    const std::string wrapped = wrapToWidth(text, maxWidth, [dc](std::string_view part) {
+        const std::wstring wide = widened(std::string(part));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
+        return static_cast<int>(extent.cx);
+    });
+    SelectObject(dc, old);
+    ReleaseDC(window_, dc);
+    DeleteObject(font);
+    MessageBoxW(window_, widened(wrapped).c_str(), widened(title).c_str(),
+                MB_ICONINFORMATION | MB_OK);
 }
 
 std::string Win32Toolkit::inputBox(const std::string& prompt, const std::string& title,
@@ -185,7 +231,27 @@ std::string Win32Toolkit::inputBox(const std::string& prompt, const std::string&
     return answer == IDOK ? narrowed(state.text) : std::string();
 }
 
+bool Win32Toolkit::pressFocused(const MSG& message) {
+    constexpr LPARAM repeated = 1 << 30;
+    if (message.message != WM_KEYDOWN || (message.lParam & repeated) != 0) return false;
+    Win32Control* control = controlOf(reinterpret_cast<LPARAM>(message.hwnd));
+    if (!control) return false;
+    const ControlKind kind = control->design().kind;
+    if (control->isLink() && (message.wParam == VK_RETURN || message.wParam == VK_SPACE)) {
+        control->click();
+        return true;
+    }
+    if (message.wParam == VK_RETURN &&
+        (kind == ControlKind::PictureButton || kind == ControlKind::OptionButton ||
+         kind == ControlKind::CheckBox)) {
+        SendMessageW(message.hwnd, BM_CLICK, 0, 0);
+        return true;
+    }
+    return false;
+}
+
 void Win32Toolkit::dispatch(MSG& message) {
+    if (pressFocused(message)) return;
     if (IsDialogMessageW(window_, &message)) return;  // Tab, arrows and mnemonics
     TranslateMessage(&message);
     DispatchMessageW(&message);
@@ -272,12 +338,23 @@ LRESULT Win32Toolkit::handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_NOTIFY: {
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             const Win32Control* control = controlOf(reinterpret_cast<LPARAM>(header.hwndFrom));
-            if (control && header.code == NM_CUSTOMDRAW &&
-                control->design().kind == ControlKind::OptionButton) {
-                return control->drawOption(*reinterpret_cast<const NMCUSTOMDRAW*>(lParam));
+            if (!control || header.code != NM_CUSTOMDRAW) break;
+            const auto& draw = *reinterpret_cast<const NMCUSTOMDRAW*>(lParam);
+            if (control->design().kind == ControlKind::OptionButton) {
+                return control->drawOption(draw);
+            }
+            if (control->design().kind == ControlKind::PictureButton) {
+                return control->drawPictureButton(draw);
             }
             break;
         }
+        case WM_CHANGEUISTATE:
+        case WM_UPDATEUISTATE:
+            // The keyboard-cues setting may hide underlines, never the focus.
+            if (LOWORD(wParam) != UIS_CLEAR) {
+                wParam = MAKEWPARAM(LOWORD(wParam), HIWORD(wParam) & ~UISF_HIDEFOCUS);
+            }
+            break;
         case WM_SETCURSOR:
             if (const Win32Control* control = controlOf(static_cast<LPARAM>(wParam));
                 control && control->design().handCursor) {

@@ -54,6 +54,10 @@ class Win32Toolkit : public Toolkit {
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     Win32Control* controlOf(LPARAM handle) const;
     void dispatch(MSG& message);
+    // Enter on a focused button, option or check box, and Enter or Space on the link, press it.
+    bool pressFocused(const MSG& message);
+    Win32Control* controlNamed(const std::string& name) const;
+    void placeLabelsBeforeTheirFields();
     void registerClasses();
     void paintFrame(HWND frame);
     bool canTakeFocus(HWND control) const;
