@@ -6,7 +6,7 @@ namespace quorvel::testing::faults {
 
 // copy_file_range fails with ENOSYS, as on a kernel without it: copies take the read/write path.
 extern bool kernelCopyMissing;
-// fsync fails with EIO, as when the disk could not write what was cached.
+// The next fsync fails with EIO, as when the disk could not write what was cached.
 extern bool flushFails;
 
 // Switches one of the failures on for the life of the object.
