@@ -41,22 +41,30 @@ bool WriteOutPacer::written(File& file, std::int64_t length) {
     return true;
 }
 
+// A file of several steps has at most two still to come, and waits for them alone. Files shorter
+// than a step are waited for together, a step's worth at a time.
 void WriteOutPacer::fileEnded(File& file) {
     follow(file);
-    finishWriteOut(file, inFlight_, written_);
-    endedPending_ += written_ - onMedium_;
     file_ = nullptr;
-    // Files shorter than a step are waited for together, a step's worth at a time.
-    if (endedPending_ >= stepSize_) {
-        const std::int64_t pending = endedPending_;
-        awaitEndedFiles();
-        endStep(pending);
+    if (stepBegin_ > 0) {
+        file.flush();
+        return;
+    }
+    shortFiles_.add(file, written_);
+    shortFilesEnded_ = true;
+    shortBytes_ += written_;
+    if (shortBytes_ >= stepSize_ || shortFiles_.full()) {
+        shortFiles_.awaitBytes();
+        endStep(shortBytes_);
+        shortBytes_ = 0;
     }
 }
 
 void WriteOutPacer::awaitEndedFiles() {
-    awaitFolder(folder_);
-    endedPending_ = 0;
+    if (!shortFilesEnded_) return;
+    shortFiles_.awaitWhole(folder_);
+    shortFilesEnded_ = false;
+    shortBytes_ = 0;
 }
 
 // The next step is what the last one's pace moves in one step time; it at most doubles, since

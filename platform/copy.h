@@ -10,6 +10,28 @@
 
 namespace quorvel {
 
+// Files shorter than a step, ended but not yet known to be on the medium. Waiting for each alone
+// would cost more than writing it, so they are waited for together.
+class ShortFiles {
+public:
+    ShortFiles();
+    ShortFiles(const ShortFiles&) = delete;
+    ShortFiles& operator=(const ShortFiles&) = delete;
+    ~ShortFiles();
+    // `file` ends after `length` bytes and is about to be closed: its bytes go on their way.
+    void add(File& file, std::int64_t length);
+    // True when no more should wait before awaitBytes().
+    bool full() const;
+    // Returns once the bytes of every file added are on the medium.
+    void awaitBytes();
+    // Returns once every file added, with its entry in `folder`, is on the medium.
+    void awaitWhole(const std::string& folder);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
 // Puts what a run writes on the medium as it goes, in steps sized by time: each step's write-out
 // starts as soon as it is written, and the step before it is waited for, so at most two steps are
 // ever only in memory and no single wait lasts much longer than a step. One pacer serves a whole
@@ -28,9 +50,10 @@ public:
     // start, and bytes written to it.
     std::int64_t onMedium(const File& file) const { return &file == file_ ? onMedium_ : 0; }
     std::int64_t writtenTo(const File& file) const { return &file == file_ ? written_ : 0; }
-    // `file` is complete and about to be closed: its last bytes go on their way to the medium.
+    // `file` is complete and about to be closed: a long one is put on the medium now, a short
+    // one goes on its way there.
     void fileEnded(File& file);
-    // Returns once every file ended so far is on the medium, folder entries included.
+    // Returns once every file ended so far is on the medium, with its folder entry.
     void awaitEndedFiles();
 
 private:
@@ -43,7 +66,9 @@ private:
     std::int64_t stepBegin_ = 0;     // in file_: where the step being written began
     std::int64_t inFlight_ = 0;      // in file_: where the step whose write-out was started began
     std::int64_t onMedium_ = 0;      // in file_
-    std::int64_t endedPending_ = 0;  // bytes of ended files not yet known to be on the medium
+    ShortFiles shortFiles_;
+    std::int64_t shortBytes_ = 0;  // of short files not yet known to be on the medium
+    bool shortFilesEnded_ = false;  // since the last awaitEndedFiles()
     std::int64_t stepSize_;
     std::chrono::steady_clock::time_point stepStarted_;
 };
@@ -77,10 +102,5 @@ private:
 void startWriteOut(File& file, std::int64_t begin, std::int64_t end);
 // Returns once bytes `begin` to `end` of `file` are on the medium.
 void awaitWriteOut(File& file, std::int64_t begin, std::int64_t end);
-// Bytes `begin` to `end` are the last of `file`, which is about to be closed: sends them on their
-// way, so that awaitFolder() finds them.
-void finishWriteOut(File& file, std::int64_t begin, std::int64_t end);
-// Returns once every file finished in `folder` is on the medium, with the folder's entries.
-void awaitFolder(const std::string& folder);
 
 }  // namespace quorvel

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "platform/copy.h"
 #include "platform/run_error.h"
@@ -112,14 +113,18 @@ std::int64_t kernelCopy(File& from, File& to, std::int64_t wanted, bool firstCal
 
 // A file system that cannot write out a range on request (no page cache of its own) is left to
 // the flush at the end; any other failure is the write's own.
-void syncRange(File& file, std::int64_t begin, std::int64_t end, unsigned flags) {
+void syncRange(int fd, const std::string& name, std::int64_t begin, std::int64_t end,
+               unsigned flags) {
     if (end <= begin) return;  // a length of 0 would mean "to the end of the file"
-    while (::sync_file_range(file.handle(), begin, end - begin, flags) != 0) {
+    while (::sync_file_range(fd, begin, end - begin, flags) != 0) {
         if (errno == EINTR) continue;
         if (errno == EINVAL || errno == ENOSYS || errno == ESPIPE || errno == EOPNOTSUPP) return;
-        throwSystemError("Cannot write", file.name());
+        throwSystemError("Cannot write", name);
     }
 }
+
+constexpr unsigned waitForRange =
+    SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
 
 }  // namespace
 
@@ -151,20 +156,60 @@ std::int64_t ChunkCopier::copy(std::int64_t wanted) {
 }
 
 void startWriteOut(File& file, std::int64_t begin, std::int64_t end) {
-    syncRange(file, begin, end, SYNC_FILE_RANGE_WRITE);
+    syncRange(file.handle(), file.name(), begin, end, SYNC_FILE_RANGE_WRITE);
 }
 
 void awaitWriteOut(File& file, std::int64_t begin, std::int64_t end) {
-    syncRange(file, begin, end,
-              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+    syncRange(file.handle(), file.name(), begin, end, waitForRange);
 }
 
-void finishWriteOut(File& file, std::int64_t begin, std::int64_t end) {
-    startWriteOut(file, begin, end);
+// Each file is kept open under a second descriptor until its bytes are waited for.
+struct ShortFiles::State {
+    struct Pending {
+        int fd;
+        std::int64_t length;
+        std::string name;
+    };
+    std::vector<Pending> files;
+};
+
+namespace {
+// Well below the usual limit of 1,024 descriptors.
+constexpr std::size_t mostShortFiles = 256;
+}  // namespace
+
+ShortFiles::ShortFiles() : state_(new State) {}
+
+ShortFiles::~ShortFiles() {
+    for (const State::Pending& pending : state_->files) ::close(pending.fd);
 }
 
-// One call for every file written there: their data, their entries and the journal behind them.
-void awaitFolder(const std::string& folder) {
+void ShortFiles::add(File& file, std::int64_t length) {
+    startWriteOut(file, 0, length);
+    const int fd = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) throwSystemError("Cannot write", file.name());
+    state_->files.push_back({fd, length, file.name()});
+}
+
+bool ShortFiles::full() const { return state_->files.size() >= mostShortFiles; }
+
+void ShortFiles::awaitBytes() {
+    std::vector<State::Pending>& files = state_->files;
+    while (!files.empty()) {
+        const State::Pending pending = files.back();
+        files.pop_back();
+        struct Closing {
+            int fd;
+            ~Closing() { ::close(fd); }
+        } closing{pending.fd};
+        syncRange(pending.fd, pending.name, 0, pending.length, waitForRange);
+    }
+}
+
+// One call for the entries of all of them and the journal behind them: a flush of each would
+// cost as much as writing it.
+void ShortFiles::awaitWhole(const std::string& folder) {
+    awaitBytes();
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) throwSystemError("Cannot open the folder", folder);
     const int result = ::syncfs(fd);
