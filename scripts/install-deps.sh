@@ -18,6 +18,7 @@ packages=(
     # cpack's .deb: dpkg-shlibdeps finds the package's dependencies
     dpkg-dev file
     clang libclang-rt-14-dev  # the fuzz targets: clang and its libFuzzer runtime
+    e2fsprogs mount  # the benchmark's slow medium: mkfs.ext4, losetup
 )
 windows_packages=(mingw-w64 g++-mingw-w64-i686-posix wine wine32:i386 fonts-wine xdotool)
 for option in "$@"; do
