@@ -28,6 +28,10 @@ struct ControlDesign {
     int left, top, width, height;
     const char* text = "";  // the caption, or a text box's text
     const char* toolTip = "";
+    // What a screen reader calls a control that shows no caption of its own; a picture button
+    // without one is called by its tool-tip, a field by the caption of the label `labelledBy`.
+    const char* accessibleName = "";
+    const char* labelledBy = "";
     Font font{"Arial", 9.0f};
     std::optional<Color> backColor = {};
     std::optional<Color> foreColor = {};
@@ -35,7 +39,7 @@ struct ControlDesign {
     bool visible = true;
     bool locked = false;      // a text box that takes no typing
     bool selected = false;    // an option button pressed in at start
-    bool handCursor = false;  // a label used as a link
+    bool handCursor = false;  // a label used as a link: it takes the focus and Enter or Space
 };
 
 struct WindowDesign {

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_toolkit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -8,9 +9,11 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_widgets.h"
+#include "platform/wrap_text.h"
 
 // Outside any namespace, as Qt's resource initialisation requires.
 static void initialiseArtwork() {
@@ -143,7 +146,11 @@ class QtControl final : public Control {
     }
     void setToolTip(const std::string& tip) override {
         toolTip_ = tip;
-        if (widget_) widget_->setToolTip(qs(tip));
+        if (!widget_) return;
+        widget_->setToolTip(qs(tip));
+        if (design_.kind == ControlKind::PictureButton && !*design_.accessibleName) {
+            widget_->setAccessibleName(qs(tip));
+        }
     }
     int value() const override {
         if (auto* button = qobject_cast<QAbstractButton*>(widget_.data());
@@ -202,6 +209,7 @@ QWidget* makeWidget(const ControlDesign& design, QWidget* parent) {
             return box;
         }
         case ControlKind::Label: {
+            if (design.handCursor) return new LinkLabel(pixels(design.width), parent);
             return new CaptionLabel(pixels(design.width), parent);
         }
         case ControlKind::PictureButton: {
@@ -250,9 +258,13 @@ class QtToolkit::MainWindow : public QWidget {
     QtToolkit& kit_;
 };
 
-QtToolkit::QtToolkit() {
+QtToolkit::QtToolkit()
+    : style_(std::make_unique<FocusFrameStyle>(QApplication::style()->name())),
+      enterPresses_(std::make_unique<EnterPressesButtons>()) {
     initialiseArtwork();
     substituteMissingFonts();
+    static const bool linksAnnounced = (QAccessible::installFactory(linkAccessible), true);
+    Q_UNUSED(linksAnnounced);
 }
 
 QtToolkit::~QtToolkit() = default;
@@ -291,6 +303,10 @@ std::unique_ptr<Control> QtToolkit::createControl(const ControlDesign& design, C
     }
 
     widget->setObjectName(qs(design.name));
+    widget->setStyle(style_.get());
+    if (qobject_cast<QAbstractButton*>(widget)) widget->installEventFilter(enterPresses_.get());
+    if (*design.accessibleName) widget->setAccessibleName(qs(design.accessibleName));
+    if (*design.labelledBy) labelledFields_.emplace_back(widget, qs(design.labelledBy));
     widget->setGeometry(pixels(design.left), pixels(design.top), pixels(design.width),
                         pixels(design.height));
     widget->setFont(font(design.font));
@@ -320,6 +336,10 @@ std::unique_ptr<Control> QtToolkit::createControl(const ControlDesign& design, C
 void QtToolkit::showWindow() {
     // Every caption is fitted again now that all the controls stand in their places.
     for (auto* label : window_->findChildren<CaptionLabel*>()) label->fit();
+    for (const auto& [field, labelName] : labelledFields_) {
+        auto* label = window_->findChild<CaptionLabel*>(labelName);
+        if (field && label) label->nameField(field);
+    }
     window_->show();
     window_->raise();
     window_->activateWindow();
@@ -340,9 +360,21 @@ void* QtToolkit::windowHandle() const {
 #endif
 }
 
+// A long text, a long path above all, is broken into lines that keep the box within the screen:
+// the box's own wrapping breaks only at spaces.
 void QtToolkit::messageBox(const std::string& text, const std::string& title) {
-    QMessageBox box(QMessageBox::Information, qs(title), qs(text), QMessageBox::Ok, window_.get());
+    QMessageBox box(QMessageBox::Information, qs(title), QString(), QMessageBox::Ok, window_.get());
     box.setWindowModality(Qt::ApplicationModal);
+    box.setTextFormat(Qt::PlainText);
+    const auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+    const QFontMetrics metrics = label ? label->fontMetrics() : box.fontMetrics();
+    const QScreen* screen =
+        window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
+    const int maxWidth =
+        static_cast<int>(screen->availableGeometry().width() * messageShareOfScreen);
+    box.setText(qs(wrapToWidth(text, maxWidth, [&metrics](std::string_view part) {
+        return metrics.horizontalAdvance(QString::fromUtf8(part.data(), qsizetype(part.size())));
+    })));
     box.exec();
 }
 

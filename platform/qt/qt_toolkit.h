@@ -2,8 +2,10 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStyle>
 #include <QWidget>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/toolkit.h"
@@ -54,7 +56,12 @@ class QtToolkit final : public Toolkit
 
   private:
     class MainWindow;
+    // Both outlive the window's widgets, which use them.
+    std::unique_ptr<QStyle> style_;
+    std::unique_ptr<QObject> enterPresses_;
     std::unique_ptr<MainWindow> window_;
+    // Each field with the name of the label that names it, tied once all the labels stand.
+    std::vector<std::pair<QPointer<QWidget>, QString>> labelledFields_;
     // The widgets that take the focus, in the order of the design table.
     std::vector<QPointer<QWidget>> tabOrder_;
     bool closed_ = false;

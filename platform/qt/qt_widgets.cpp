@@ -1,5 +1,8 @@
 #include "platform/qt/qt_widgets.h"
 
+#include <QAccessibleWidget>
+#include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -7,7 +10,51 @@
 #include <QStylePainter>
 #include <algorithm>
 
+#include "platform/legible_color.h"
+
 namespace quorvel::qt {
+namespace {
+
+bool isPress(const QKeyEvent& key) {
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter || key.key() == Qt::Key_Space;
+}
+
+Color designColor(const QColor& color) {
+    return {static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
+            static_cast<std::uint8_t>(color.blue())};
+}
+
+// A link as assistive tools know one: its caption for a name, its tip for a description, and
+// one action, the click.
+class LinkAccessible : public QAccessibleWidget {
+  public:
+    explicit LinkAccessible(LinkLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+    QString text(QAccessible::Text which) const override {
+        if (which == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            return static_cast<LinkLabel*>(widget())->caption();
+        }
+        return QAccessibleWidget::text(which);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.linked = true;
+        return state;
+    }
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        auto* link = static_cast<LinkLabel*>(widget());
+        if (action == pressAction() && link->clicked) {
+            link->clicked();
+        } else {
+            QAccessibleWidget::doAction(action);
+        }
+    }
+};
+
+}  // namespace
 
 CaptionLabel::CaptionLabel(int designWidth, QWidget* parent)
     : QLabel(parent), designWidth_(designWidth) {
@@ -17,6 +64,7 @@ CaptionLabel::CaptionLabel(int designWidth, QWidget* parent)
 
 void CaptionLabel::setCaption(const QString& caption) {
     caption_ = caption;
+    if (buddy()) buddy()->setAccessibleName(caption);
     fit();
 }
 
@@ -43,6 +91,11 @@ void CaptionLabel::fit() {
     if (needed > width && toolTip().isEmpty()) setToolTip(caption_);
 }
 
+void CaptionLabel::nameField(QWidget* field) {
+    setBuddy(field);
+    field->setAccessibleName(caption_);
+}
+
 void CaptionLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
@@ -51,24 +104,112 @@ void CaptionLabel::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
+LinkLabel::LinkLabel(int designWidth, QWidget* parent) : CaptionLabel(designWidth, parent) {
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    if (!isPress(*event) || event->isAutoRepeat() || !clicked) {
+        CaptionLabel::keyPressEvent(event);
+        return;
+    }
+    clicked();
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event) {
+    CaptionLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    const int textWidth = fontMetrics().horizontalAdvance(text());
+    focus.rect = QRect(0, 0, std::min(width(), textWidth + 4), height());
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+}
+
+QAccessibleInterface* linkAccessible(const QString&, QObject* object) {
+    auto* link = qobject_cast<LinkLabel*>(object);
+    return link ? new LinkAccessible(link) : nullptr;
+}
+
+bool EnterPressesButtons::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            if (!key->isAutoRepeat()) button->click();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+FocusFrameStyle::FocusFrameStyle(const QString& baseStyle) : QProxyStyle(baseStyle) {}
+
+void FocusFrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
+                                    QPainter* painter, const QWidget* widget) const {
+    if (element == PE_FrameFocusRect) {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(QPen(option->palette.color(QPalette::Active, QPalette::Highlight), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option->rect).adjusted(1, 1, -1, -1));
+        painter->restore();
+        return;
+    }
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    if (element == PE_FrameLineEdit && (option->state & State_HasFocus)) {
+        drawPrimitive(PE_FrameFocusRect, option, painter, widget);
+    }
+}
+
+// A button's own faint focus mark gives way to the frame around the whole button.
+void FocusFrameStyle::drawControl(ControlElement element, const QStyleOption* option,
+                                  QPainter* painter, const QWidget* widget) const {
+    const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+    if (element != CE_PushButton || !button || !(button->state & State_HasFocus)) {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        return;
+    }
+    QStyleOptionButton unfocused = *button;
+    unfocused.state &= ~State_HasFocus;
+    QProxyStyle::drawControl(element, &unfocused, painter, widget);
+    drawPrimitive(PE_FrameFocusRect, option, painter, widget);
+}
+
 OptionPushButton::OptionPushButton(QWidget* parent) : QPushButton(parent) {
     setCheckable(true);
     setAutoExclusive(true);
 }
 
 void OptionPushButton::paintEvent(QPaintEvent*) {
-    QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
     const QString caption = option.text;
     option.text.clear();
-    painter.drawControl(QStyle::CE_PushButton, option);
+    // The face is drawn first on its own, so the caption's colour can be chosen for it.
+    QImage face(size() * devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+    face.setDevicePixelRatio(devicePixelRatio());
+    face.fill(Qt::transparent);
+    {
+        QPainter facePainter(&face);
+        style()->drawControl(QStyle::CE_PushButton, &option, &facePainter, this);
+    }
+    QStylePainter painter(this);
+    painter.drawImage(0, 0, face);
+    QPalette colors = palette();
+    const QColor under = face.pixelColor(face.width() / 2, face.height() / 2);
+    if (isEnabled() && under.alpha() == 255) {
+        const Color legible =
+            legibleOn(designColor(colors.color(QPalette::ButtonText)), designColor(under));
+        colors.setColor(QPalette::ButtonText, QColor(legible.red, legible.green, legible.blue));
+    }
     QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
     if (option.state & (QStyle::State_Sunken | QStyle::State_On)) {
         area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
     }
-    painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(), caption,
+    painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, colors, isEnabled(), caption,
                          QPalette::ButtonText);
 }
 

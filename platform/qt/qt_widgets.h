@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
@@ -9,7 +11,7 @@
 #include "platform/controls.h"
 
 // The widgets Qt lacks for the design: captions that wrap like the classic controls', a label
-// that takes clicks, and the progress bar shape.
+// that takes clicks, a link, the progress bar shape, and a focus mark anyone can see.
 namespace quorvel::qt {
 
 inline constexpr double twipsPerPixel = 15.0;
@@ -25,6 +27,8 @@ class CaptionLabel : public QLabel {
     void setCaption(const QString& caption);
     QString caption() const { return caption_; }
     void fit();
+    // The field this label names: a screen reader calls the field by the label's caption.
+    void nameField(QWidget* field);
     std::function<void()> clicked;
 
   protected:
@@ -35,8 +39,48 @@ class CaptionLabel : public QLabel {
     QString caption_;
 };
 
+// A label used as a link: it takes the focus in its turn, Enter or Space on it is a click, and a
+// screen reader announces it as a link.
+class LinkLabel : public CaptionLabel {
+    Q_OBJECT
+
+  public:
+    LinkLabel(int designWidth, QWidget* parent);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// What assistive tools see of a link label; installed with QAccessible::installFactory.
+QAccessibleInterface* linkAccessible(const QString& className, QObject* object);
+
+// Enter presses the button that has the focus, as Space does: without it Qt presses only a
+// dialog's buttons.
+class EnterPressesButtons : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+// The style of the window with a focus mark that is plain to see: a frame two pixels wide in the
+// selection colour, around the whole of a button or a field and around the caption of a check
+// box or a link, whether the focus came by the keyboard or by a click.
+class FocusFrameStyle : public QProxyStyle {
+  public:
+    explicit FocusFrameStyle(const QString& baseStyle);
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget = nullptr) const override;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
+};
+
 // An option button in push-button style: pressed in while selected, its caption wrapped onto as
-// many lines as its narrow face needs.
+// many lines as its narrow face needs, in its own colour where that can be read on the face the
+// style draws, else in the nearest colour that can.
 class OptionPushButton : public QPushButton {
   public:
     explicit OptionPushButton(QWidget* parent);

@@ -2,6 +2,7 @@
 // system, real message boxes and dialogs answered the way a person would. Runs under
 // QT_QPA_PLATFORM=offscreen.
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <functional>
@@ -28,6 +30,7 @@
 
 #include "app/frm_main.h"
 #include "app/texts.h"
+#include "platform/legible_color.h"
 #include "platform/module1.h"
 #include "platform/process.h"
 #include "platform/qt/qt_toolkit.h"
@@ -107,6 +110,28 @@ void type(QWidget* window, const QString& text) {
     for (const QChar c : text) {
         QTest::keyClick(window->windowHandle(), c.toLatin1());
     }
+}
+
+// A key as a person presses it: to whatever has the focus in the widget's window.
+void press(QWidget* window, Qt::Key key) {
+    QTest::keyClick(window->windowHandle(), key);
+}
+
+double contrast(const QColor& one, const QColor& other) {
+    return contrastRatio(
+        {std::uint8_t(one.red()), std::uint8_t(one.green()), std::uint8_t(one.blue())},
+        {std::uint8_t(other.red()), std::uint8_t(other.green()), std::uint8_t(other.blue())});
+}
+
+// The strongest contrast between any pixel of the image and the colour of its face.
+double strongestContrast(const QImage& image, const QColor& face) {
+    double strongest = 1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            strongest = std::max(strongest, contrast(image.pixelColor(x, y), face));
+        }
+    }
+    return strongest;
 }
 
 QAbstractButton* dialogButton(QWidget* dialog, QDialogButtonBox::StandardButton which) {
@@ -254,7 +279,7 @@ class QtWindowTest : public QObject {
         QCOMPARE(widget<QLabel>("Label1")->text(),
                  QString("Select a source file to split (any type):"));
 
-        // Tab order: the design table's.
+        // Tab order: the design table's, the link last.
         QStringList order;
         QWidget* next = widget("Text3");
         do {
@@ -262,7 +287,168 @@ class QtWindowTest : public QObject {
             next = next->nextInFocusChain();
         } while (next != widget("Text3"));
         QCOMPARE(order, (QStringList{"Text3", "cmd_Open", "cmd_Save", "cmd_Split", "Text1", "Text2",
-                                     "Opt1", "Opt2", "Check1"}));
+                                     "Opt1", "Opt2", "Check1", "Label4"}));
+    }
+
+    // What a screen reader says of each control, in both modes; captions and tips stay as shown.
+    void everyControlHasANameAndARole() {
+        struct Expected {
+            const char* widget;
+            QAccessible::Role role;
+            QString name;
+        };
+        const auto check = [this](const std::vector<Expected>& expected) {
+            for (const Expected& control : expected) {
+                QAccessibleInterface* seen =
+                    QAccessible::queryAccessibleInterface(widget(control.widget));
+                QVERIFY(seen);
+                QCOMPARE(seen->role(), control.role);
+                QCOMPARE(seen->text(QAccessible::Name), control.name);
+            }
+        };
+        const QString chooseFile = "Choose the file to split or the first piece";
+        const QString chooseFolder = "Choose the destination folder";
+        check(
+            {{"Text3", QAccessible::EditableText, "How many parts to split?"},
+             {"cmd_Open", QAccessible::Button, chooseFile},
+             {"cmd_Save", QAccessible::Button, chooseFolder},
+             {"cmd_Split", QAccessible::Button, "Start Split"},
+             {"Text1", QAccessible::EditableText, "Select a source file to split (any type):"},
+             {"Text2", QAccessible::EditableText, "Select a path to save splited files:"},
+             {"Opt1", QAccessible::RadioButton, "Split File"},
+             {"Opt2", QAccessible::RadioButton, "Joint File"},
+             {"Check1", QAccessible::CheckBox, "Delete splited files after file joint completed."},
+             {"Label4", QAccessible::Link, "Check Update"}});
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(widget("Label4"));
+        QCOMPARE(link->text(QAccessible::Description), QString("Check latest version."));
+        QVERIFY(link->state().focusable);
+        QVERIFY(link->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::pressAction()));
+        QCOMPARE(widget("cmd_Open")->toolTip(), QString());
+        QCOMPARE(widget<QLabel>("Label4")->text(), QString("Check Update"));
+
+        click(widget("Opt2"));
+        check(
+            {{"cmd_Split", QAccessible::Button, "Start Joint"},
+             {"Text1", QAccessible::EditableText, "Select the first one from the splitted files:"},
+             {"Text2", QAccessible::EditableText, "Select a path to save the joint file:"},
+             {"cmd_Open", QAccessible::Button, chooseFile}});
+        QCOMPARE(widget("cmd_Split")->toolTip(), QString("Start Joint"));
+        click(widget("Opt1"));
+        check({{"cmd_Split", QAccessible::Button, "Start Split"},
+               {"Text2", QAccessible::EditableText, "Select a path to save splitted files:"}});
+    }
+
+    // Enter and Space on each button, option and the link do what a click does.
+    void theKeyboardPressesEveryButtonAndTheLink() {
+        QTemporaryDir noBrowser;
+        qputenv("programfiles", noBrowser.path().toLocal8Bit());
+        QWidget* window = kit->window();
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+            const int before = modals->seen();
+            modals->then([](QWidget* dialog) {
+                QCOMPARE(dialog->windowTitle(), QString(text::openTitle));
+                cancel(dialog);
+            });
+            widget("cmd_Open")->setFocus();
+            press(window, key);
+            modals->then([](QWidget* dialog) {
+                QCOMPARE(dialog->windowTitle(), QString(text::saveTitle));
+                cancel(dialog);
+            });
+            widget("cmd_Save")->setFocus();
+            press(window, key);
+            Shown shown;
+            modals->then(readAndClose(shown));
+            setCount("1");
+            widget("cmd_Split")->setFocus();
+            press(window, key);
+            QCOMPARE(shown.text, QString(text::badPartsCount));
+
+            widget("Opt2")->setFocus();
+            press(window, key);
+            QVERIFY(widget<QPushButton>("Opt2")->isChecked());
+            QVERIFY(widget("Check1")->isVisible());
+            widget("Check1")->setFocus();
+            press(window, key);
+            QVERIFY(widget<QCheckBox>("Check1")->isChecked());
+            press(window, key);
+            QVERIFY(!widget<QCheckBox>("Check1")->isChecked());
+            widget("Opt1")->setFocus();
+            press(window, key);
+            QVERIFY(widget<QPushButton>("Opt1")->isChecked());
+            QVERIFY(widget("Text3")->isVisible());
+
+            // The link comes after the last option in the tab order.
+            widget("Opt2")->setFocus();
+            press(window, Qt::Key_Tab);
+            QCOMPARE(window->focusWidget(), widget("Label4"));
+            modals->then([](QWidget* modal) {
+                QCOMPARE(modal->objectName(), QString("InputBox"));
+                cancel(modal);
+            });
+            press(window, key);
+            QCOMPARE(modals->seen(), before + 4);
+        }
+        qunsetenv("programfiles");
+    }
+
+    // Focused, each control shows a frame two pixels wide in the selection colour.
+    void theFocusIsPlainToSee() {
+        form->Check1->setVisible(true);
+        for (const char* name : {"Text3", "cmd_Open", "cmd_Save", "cmd_Split", "Text1", "Text2",
+                                 "Opt1", "Opt2", "Check1", "Label4"}) {
+            QWidget* control = widget(name);
+            widget(name == QString("Text3") ? "Text1" : "Text3")->setFocus();
+            const QImage unfocused = control->grab().toImage();
+            control->setFocus(Qt::TabFocusReason);
+            QCOMPARE(QApplication::focusWidget(), control);
+            const QImage focused = control->grab().toImage();
+            const QColor mark = control->palette().color(QPalette::Active, QPalette::Highlight);
+            const int row = focused.height() / 2;
+            int first = 0;
+            while (first < focused.width() && focused.pixelColor(first, row) != mark) ++first;
+            QVERIFY2(first + 1 < focused.width() / 2, name);
+            QCOMPARE(focused.pixelColor(first + 1, row), mark);
+            QVERIFY2(unfocused.pixelColor(first, row) != mark, name);
+            QVERIFY2(unfocused.pixelColor(first + 1, row) != mark, name);
+        }
+    }
+
+    // The selected option's caption reads clearly on the pressed face, also where the face is
+    // dark.
+    void theSelectedOptionIsLegible() {
+        QWidget* option = widget("Opt1");
+        QVERIFY(widget<QPushButton>("Opt1")->isChecked());
+        for (const QColor face : {QColor(), QColor(0, 0, 128)}) {
+            if (face.isValid()) {
+                QPalette colors = option->palette();
+                colors.setColor(QPalette::Button, face);
+                option->setPalette(colors);
+            }
+            const QImage image = option->grab().toImage();
+            const QColor drawnFace = image.pixelColor(image.width() / 2, 4);
+            QVERIFY(strongestContrast(image, drawnFace) >= legibleContrast);
+        }
+    }
+
+    // A message naming a long path wraps within the screen and keeps every character.
+    void aLongMessageWrapsWithinTheScreen() {
+        const QString message = "Path not found: /home/ana/out/" + QString(254, 'n') + ".bin_1.xst";
+        QString shown;
+        QRect place;
+        modals->then([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            shown = box->text();
+            place = box->frameGeometry();
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        kit->messageBox(message.toStdString(), "quorvel");
+        const QRect screen = kit->window()->screen()->availableGeometry();
+        QVERIFY2(screen.contains(place), qPrintable(QString("%1 wide").arg(place.width())));
+        QVERIFY(shown.contains('\n'));
+        QCOMPARE(shown.remove('\n').remove(' '), QString(message).remove(' '));
     }
 
     void typingIntoALockedBoxChangesNothing() {
