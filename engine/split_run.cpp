@@ -26,11 +26,12 @@ void requireBytes(const PieceData& data, std::int32_t piece) {
 
 // The most the pieces take at one time beyond what is free now: each piece is written whole
 // before the file it replaces goes.
-std::int64_t spaceForPieces(const std::string& savePath, const std::string& sourcePath,
-                            std::int32_t partCount, std::int64_t q, std::int64_t r) {
+std::int64_t spaceForPieces(const Destination& destination, const std::string& savePath,
+                            const std::string& sourcePath, std::int32_t partCount, std::int64_t q,
+                            std::int64_t r) {
     std::int64_t written = 0, freed = 0, most = 0;
     for (std::int32_t n = 1; n <= partCount; ++n) {
-        written += n == 1 ? q + r : q;
+        written += destination.onDisk(n == 1 ? q + r : q);
         most = std::max(most, written - freed);
         freed += spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, n));
     }
@@ -90,9 +91,11 @@ void frmMain::SplitFile() {
 
         PieceData data{source, q + r, length};
         requireBytes(data, 1);
-        requireFreeSpace(folderOf(naming::piecePath(savePath, sourcePath, 1)),
-                         spaceForPieces(savePath, sourcePath, partCount, q, r),
-                         "the pieces of " + naming::fileName(sourcePath));
+        const Destination destination(folderOf(naming::piecePath(savePath, sourcePath, 1)));
+        destination.requirePiecesWithinLimit(naming::fileName(sourcePath), length, partCount);
+        destination.requireFreeSpace(
+            spaceForPieces(destination, savePath, sourcePath, partCount, q, r),
+            "the pieces of " + naming::fileName(sourcePath));
         PutData(data, data.length, 1);
         for (std::int32_t i = 2; i <= partCount; ++i) {
             yieldBetweenPieces();
