@@ -72,6 +72,9 @@ private:
     // Lets the window handle its events between two pieces; throws RunCancelled once it is closed.
     void yieldBetweenPieces();
     std::function<void()> repaintDuringCopy();
+    bool browserFailedToStart();
+
+    bool watchingBrowser_ = false;
 
     Toolkit& toolkit_;
 };
