@@ -90,6 +90,9 @@ private:
     std::function<void(std::int64_t)> showProgressWithin(std::int32_t piece,
                                                          std::int32_t pieceCount,
                                                          std::int64_t pieceLength);
+    bool browserFailedToStart();
+
+    bool watchingBrowser_ = false;
 
     Toolkit& toolkit_;
 };

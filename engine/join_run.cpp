@@ -82,7 +82,10 @@ void frmMain::CombineFiles() {
         // What was at the target stays until the joined file is complete.
         const std::int64_t joinedLength =
             std::accumulate(lengths.begin(), lengths.end(), std::int64_t{0});
-        requireFreeSpace(folderOf(targetPath), joinedLength, naming::fileName(targetPath));
+        const Destination destination(folderOf(targetPath));
+        destination.requireJoinedFileWithinLimit(naming::fileName(targetPath), joinedLength);
+        destination.requireFreeSpace(destination.onDisk(joinedLength),
+                                     naming::fileName(targetPath));
 
         std::optional<File> piece = File::openForReading(sourcePath);
         ReplacingFile output(targetPath, piece->permissions());

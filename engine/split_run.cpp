@@ -27,13 +27,13 @@ void requireBytes(const PieceData& data, std::int32_t piece) {
 
 // The most the pieces take at one time beyond what is free now: each piece is written whole
 // before the file it replaces goes.
-std::int64_t spaceForPieces(const std::string& savePath, const std::string& sourcePath,
-                            std::int32_t partCount, std::int64_t q, std::int64_t r,
-                            const std::function<void()>& answering) {
+std::int64_t spaceForPieces(const Destination& destination, const std::string& savePath,
+                            const std::string& sourcePath, std::int32_t partCount, std::int64_t q,
+                            std::int64_t r, const std::function<void()>& answering) {
     std::int64_t written = 0, freed = 0, most = 0;
     for (std::int32_t n = 1; n <= partCount; ++n) {
         answering();
-        written += n == 1 ? q + r : q;
+        written += destination.onDisk(n == 1 ? q + r : q);
         most = std::max(most, written - freed);
         freed += spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, n));
     }
@@ -87,10 +87,11 @@ void frmMain::SplitFile() {
         WriteOutPacer pacer(folderOf(naming::piecePath(savePath, sourcePath, 1)));
         PieceData data{source, q + r, length, pacer};
         requireBytes(data, 1);
-        requireFreeSpace(
-            folderOf(naming::piecePath(savePath, sourcePath, 1)),
-            spaceForPieces(savePath, sourcePath, partCount, q, r, answeringNowAndThen()),
-            "the pieces of " + naming::fileName(sourcePath));
+        const Destination destination(folderOf(naming::piecePath(savePath, sourcePath, 1)));
+        destination.requirePiecesWithinLimit(naming::fileName(sourcePath), length, partCount);
+        destination.requireFreeSpace(spaceForPieces(destination, savePath, sourcePath, partCount,
+                                                    q, r, answeringNowAndThen()),
+                                     "the pieces of " + naming::fileName(sourcePath));
         removeOldFirstPiece(source);
         try {
             PutData(data, data.length, 1);
