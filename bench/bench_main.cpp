@@ -61,7 +61,7 @@ constexpr std::int64_t slowMediumPace = 20'000'000;
 
 // The slow medium holds a set of pieces and a joined file at once, and ext4's own blocks.
 std::int64_t slowMediumCapacity(const Case& benchCase) {
-    return 2 * benchCase.bytes + 64 * mib;
+    return 3 * benchCase.bytes + 64 * mib;
 }
 
 // The tools as the table names them, in table order.
