@@ -25,17 +25,18 @@ void requireBytes(const PieceData& data, std::int32_t piece) {
                    std::to_string(piece) + " would be empty.");
 }
 
-// The most the pieces take at one time beyond what is free now: each piece is written whole
-// before the file it replaces goes.
+// The most the pieces take at one time beyond what is free now. An old first piece goes before
+// anything is written; every other piece is written whole before the file it replaces goes.
 std::int64_t spaceForPieces(const Destination& destination, const std::string& savePath,
                             const std::string& sourcePath, std::int32_t partCount, std::int64_t q,
                             std::int64_t r, const std::function<void()>& answering) {
-    std::int64_t written = 0, freed = 0, most = 0;
+    std::int64_t written = 0, most = 0;
+    std::int64_t freed = spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, 1));
     for (std::int32_t n = 1; n <= partCount; ++n) {
         answering();
         written += destination.onDisk(n == 1 ? q + r : q);
         most = std::max(most, written - freed);
-        freed += spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, n));
+        if (n > 1) freed += spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, n));
     }
     return most;
 }

@@ -100,6 +100,22 @@ INSTANTIATE_TEST_SUITE_P(, SplitSpace, ::testing::Values(Fit{0, true}, Fit{1, fa
                              return row.param.fits ? "Fits" : "OneByteTooMany";
                          });
 
+// The old first piece is removed before the first byte is written, so its space is there for
+// every new piece: a set once split into one piece is split again into two on a full disk.
+TEST_F(SpaceTest, AnOldFirstPieceIsFreeFromTheStart) {
+    const std::string source = dir / "a.bin";
+    writeBytes(source, bytes);
+    writeBytes(small.path() + "/a.bin_1.xst", std::string(bytes.size(), 'o'));
+    small.leaveFree(0);
+
+    const RunOutcome outcome = outcomeOf([&] { split(source, small.path(), "2"); });
+
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{text::splitDone});
+    for (const auto& [path, piece] : piecesOf(small.path(), "a.bin", bytes, 2)) {
+        EXPECT_TRUE(bytesOf(path) == piece) << path;
+    }
+}
+
 class JoinSpace : public SpaceTest, public ::testing::WithParamInterface<Fit> {};
 
 // The file at the target stays until the joined file is complete, so it does not count as free.
