@@ -1,5 +1,6 @@
 #include "app/frm_main.h"
 
+#include <chrono>
 #include <cstring>
 #include <string_view>
 
@@ -98,8 +99,29 @@ void frmMain::yieldBetweenPieces() {
     if (toolkit_.windowClosed()) throw RunCancelled();
 }
 
-std::function<void()> frmMain::repaintDuringCopy() {
-    return [this] { toolkit_.repaint(); };
+void frmMain::answerDuringWork() {
+    toolkit_.repaint();
+    if (toolkit_.windowClosed()) throw RunCancelled();
+}
+
+std::function<void()> frmMain::answeringNowAndThen() {
+    using Clock = std::chrono::steady_clock;
+    return [this, last = Clock::now()]() mutable {
+        const Clock::time_point now = Clock::now();
+        if (now - last < std::chrono::milliseconds(10)) return;
+        answerDuringWork();
+        last = now;
+    };
+}
+
+std::function<void(std::int64_t)> frmMain::showProgressWithin(std::int32_t piece,
+                                                              std::int32_t pieceCount,
+                                                              std::int64_t pieceLength) {
+    return [=, this](std::int64_t onMedium) {
+        bar().advanceWithin(piece, pieceCount,
+                            static_cast<double>(onMedium) / static_cast<double>(pieceLength));
+        answerDuringWork();
+    };
 }
 
 }  // namespace quorvel

@@ -3,15 +3,18 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/progress_bar.h"
 #include "platform/controls.h"
+#include "platform/replacing_file.h"
 #include "platform/toolkit.h"
 
 namespace quorvel {
 
 class File;
+class WriteOutPacer;
 
 // The bytes of one piece: the next `length` bytes of the open source, from where the last piece
 // ended. They are copied straight to the piece file, never held whole in memory.
@@ -20,6 +23,10 @@ struct PieceData {
     std::int64_t length;
     // The source's length when the run began; a source that changes since is not split.
     std::int64_t sourceLength;
+    WriteOutPacer& pacer;
+    // Piece 1, complete under a temporary name: it is put in place last, once every other piece
+    // is, so that no unfinished split leaves a set a join would take for a whole one.
+    std::optional<ReplacingFile> firstPiece = {};
 };
 
 // The program's one window. It owns every control and every value its handlers share; the runs
@@ -67,11 +74,25 @@ private:
     // Runs `run` with the inputs disabled. A failure is reported with its description; at every
     // end, the inputs are usable again.
     void runWithInputsDisabled(const std::function<void()>& run);
+    void writePiece(PieceData& data, ReplacingFile& piece, std::int16_t num);
+    void completeSplit(PieceData& data);
+    void removeOldFirstPiece(const File& source);
     void removeLeftoverPieces();
     void deleteJoinedPieces(std::int32_t pieceCount);
     // Lets the window handle its events between two pieces; throws RunCancelled once it is closed.
     void yieldBetweenPieces();
-    std::function<void()> repaintDuringCopy();
+    // The same in the middle of a piece, with the inputs still disabled, so that a long piece
+    // keeps the window live and a close stops it at once.
+    void answerDuringWork();
+    // For long loops of checks: lets the window answer every few milliseconds.
+    std::function<void()> answeringNowAndThen();
+    // After each step of a copy within piece `piece`: the bar shows the bytes on the medium.
+    std::function<void(std::int64_t)> showProgressWithin(std::int32_t piece,
+                                                         std::int32_t pieceCount,
+                                                         std::int64_t pieceLength);
+    bool browserFailedToStart();
+
+    bool watchingBrowser_ = false;
 
     Toolkit& toolkit_;
 };

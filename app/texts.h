@@ -13,6 +13,9 @@ inline constexpr const char* firstPieceMissing = "File doesn't exist.";
 inline constexpr const char* badPartsCount =
     "Please indicate how many parts do you want to split the source file.";
 inline constexpr const char* cannotSplitPiece = "Cannot split again for a splitted file.";
+// Added to the message of a split that fails once it has begun to write.
+inline constexpr const char* splitIncomplete =
+    "The set of pieces is incomplete and cannot be joined.";
 
 // Mode texts: the Split text, "|", the Joint text.
 inline constexpr const char* label1Modes =

@@ -1,5 +1,8 @@
 // Measures Quorvel's split and join against the standard tools on the same bytes, in one run:
-// cp of the whole file (the disk's own pace), GNU split -n for the split and cat for the join.
+// cp of the whole file (the disk's own pace), GNU split -n for the split and cat for the join,
+// each followed by a sync, as Quorvel's bytes are on the disk when it says it is done. Then on a
+// slow medium (a USB stick's pace) against cp + sync alone, with how long a sync right after
+// Quorvel's completion message takes: what it left in memory.
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +13,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -17,6 +21,7 @@
 
 #include "bench/commands.h"
 #include "bench/quorvel_worker.h"
+#include "bench/slow_medium.h"
 
 namespace quorvel::bench {
 namespace {
@@ -35,40 +40,56 @@ struct Plan {
     Case fewPieces;   // the pace against cp, split and cat
     Case bigPieces;   // memory and responsiveness with pieces of half the file
     Case manyPieces;  // the cost of each piece
+    Case slowMedium;  // the window and the bytes at a stick's pace
     int rounds;
 };
 
 const Plan fullPlan{{"1 GiB into 3 parts", 1024 * mib, 3},
                     {"1 GiB into 2 parts", 1024 * mib, 2},
                     {"64 MiB into 32767 parts", 64 * mib, 32767},
+                    {"200 MiB into 2 at 20 MB/s", 200 * mib, 2},
                     7};
 // Small enough for CI: it proves that the harness works, never a speed.
 const Plan quickPlan{{"16 MiB into 3 parts", 16 * mib, 3},
                      {"16 MiB into 2 parts", 16 * mib, 2},
                      {"1 MiB into 300 parts", 1 * mib, 300},
+                     {"8 MiB into 2 at 20 MB/s", 8 * mib, 2},
                      2};
+
+// A USB stick's writes.
+constexpr std::int64_t slowMediumPace = 20'000'000;
+
+// The slow medium holds a set of pieces and a joined file at once, and ext4's own blocks.
+std::int64_t slowMediumCapacity(const Case& benchCase) {
+    return 3 * benchCase.bytes + 64 * mib;
+}
 
 // The tools as the table names them, in table order.
 const std::string quorvelSplit = "quorvel split";
-const std::string gnuSplit = "split -n";
+const std::string gnuSplit = "split -n + sync";
 const std::string quorvelJoin = "quorvel join";
-const std::string cat = "cat";
-const std::string cp = "cp";
-const std::vector<std::string> tools = {quorvelSplit, gnuSplit, quorvelJoin, cat, cp};
+const std::string quorvelJoinDeleting = "quorvel join, delete";
+const std::string cat = "cat + sync";
+const std::string cp = "cp + sync";
+const std::vector<std::string> tools = {quorvelSplit,        gnuSplit, quorvelJoin,
+                                        quorvelJoinDeleting, cat,      cp};
 
 const std::string sourceName = "data.bin";
 
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 struct Samples {
     std::vector<double> seconds;
+    // Quorvel's: a sync of what it wrote, right after its completion message.
+    std::vector<double> syncAfterSeconds;
     double peakRssMib = 0;
     double longestStallMs = 0;
 
-    double median() const {
-        std::vector<double> sorted = seconds;
-        std::sort(sorted.begin(), sorted.end());
-        const std::size_t middle = sorted.size() / 2;
-        return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
-    }
+    double median() const { return bench::median(seconds); }
 };
 
 using Results = std::map<std::string, Samples>;
@@ -109,37 +130,75 @@ void readThrough(const fs::path& path) {
     }
 }
 
-// One case in a folder of its own: the source, and for each round Quorvel's pieces (which both
-// joins read), GNU split's pieces and the joined files. Every tool writes into an empty folder.
+// Where a case's runs write, and how what a run wrote is made to reach the disk.
+struct Medium {
+    fs::path folder;
+    // The cgroup.procs file every measured process joins; empty: they stay where they are.
+    std::string cgroupProcs{};
+    // A file system of the bench's own is synced whole (syncfs), metadata and all; the fast disk
+    // is shared with other work, so there only the run's own files are synced.
+    bool ownFileSystem = false;
+
+    Command command(std::vector<std::string> arguments, const fs::path& in,
+                    const fs::path& output = "/dev/null") const {
+        return {std::move(arguments), in, output, cgroupProcs};
+    }
+
+    Command sync(const fs::path& in, const std::vector<std::string>& files) const {
+        std::vector<std::string> arguments = {"sync"};
+        if (ownFileSystem) {
+            arguments.insert(arguments.end(), {"-f", "."});
+        } else {
+            arguments.insert(arguments.end(), files.begin(), files.end());
+        }
+        return command(arguments, in);
+    }
+};
+
+// One case: the source in a folder of its own, and on the medium for each round Quorvel's pieces
+// (which both joins read), GNU split's pieces and the joined files. Every tool writes into an
+// empty folder.
 class CaseBench {
-public:
-    CaseBench(const Case& benchCase, const fs::path& folder, std::string self)
+  public:
+    CaseBench(const Case& benchCase, const fs::path& folder, const Medium& medium, std::string self)
         : case_(benchCase),
+          medium_(medium),
           folder_(folder),
           source_(folder / sourceName),
-          joined_(folder / "joined"),
+          joined_(medium.folder / "joined"),
           self_(std::move(self)) {
+        fs::create_directories(folder_);
         fs::create_directories(joined_);
         makeSource(source_, case_.bytes);
     }
 
-    // Each tool goes first in every other round, so that both meet the same conditions.
-    void runRound(int round) {
-        pieces_ = folder_ / ("pieces-" + std::to_string(round));
-        gnuPieces_ = folder_ / ("gnu-pieces-" + std::to_string(round));
+    // Quorvel's runs and the references in turn: each goes first in every other round.
+    using Race = void (CaseBench::*)(bool quorvelFirst);
+
+    void runRound(int round, Race race) {
+        pieces_ = medium_.folder / ("pieces-" + std::to_string(round));
+        gnuPieces_ = medium_.folder / ("gnu-pieces-" + std::to_string(round));
         fs::create_directories(pieces_);
-        fs::create_directories(gnuPieces_);
-        const bool quorvelFirst = round % 2 == 0;
-        inTurn(quorvelFirst, &CaseBench::splitWithQuorvel, &CaseBench::splitWithGnu);
-        copyWithCp();
-        inTurn(quorvelFirst, &CaseBench::joinWithQuorvel, &CaseBench::joinWithCat);
+        (this->*race)(round % 2 == 0);
         retire(pieces_);
         retire(gnuPieces_);
     }
 
+    // Against cp, GNU split and cat.
+    void raceStandardTools(bool quorvelFirst) {
+        inTurn(quorvelFirst, &CaseBench::splitWithQuorvel, &CaseBench::splitWithGnu);
+        copyWithCp();
+        inTurn(quorvelFirst, &CaseBench::joinWithQuorvel, &CaseBench::joinWithCat);
+    }
+
+    // Against cp alone: the split, the join, and the join that deletes the pieces.
+    void raceCp(bool quorvelFirst) {
+        inTurn(quorvelFirst, &CaseBench::splitAndJoinWithQuorvel, &CaseBench::copyWithCp);
+    }
+
     const Results& results() const { return results_; }
 
-private:
+  private:
     using Step = void (CaseBench::*)();
 
     void inTurn(bool inThisOrder, Step first, Step second) {
@@ -157,82 +216,152 @@ private:
     }
 
     void splitWithQuorvel() {
+        std::vector<std::string> pieces;
+        for (int n = 1; n <= case_.parts; ++n) pieces.push_back(pieceName(n));
         measureQuorvel(quorvelSplit, source_,
-                       {"split", source_, pieces_, std::to_string(case_.parts)});
+                       {"split", source_, pieces_, std::to_string(case_.parts)},
+                       medium_.sync(pieces_, pieces));
     }
 
     void splitWithGnu() {
+        fs::create_directories(gnuPieces_);
+        std::vector<std::string> pieces;
+        for (int n = 0; n < case_.parts; ++n) {
+            char name[24];
+            std::snprintf(name, sizeof name, "piece_%05d", n);
+            pieces.push_back(name);
+        }
         measure(gnuSplit, source_,
-                {{"split", "-d", "-a", "5", "-n", std::to_string(case_.parts), source_, "piece_"},
-                 gnuPieces_});
+                {medium_.command({"split", "-d", "-a", "5", "-n", std::to_string(case_.parts),
+                                  source_, "piece_"},
+                                 gnuPieces_),
+                 medium_.sync(gnuPieces_, pieces)});
     }
 
-    void joinWithQuorvel() {
-        measureQuorvel(quorvelJoin, pieces_, {"join", pieces_ / pieceName(1), joined_});
+    void joinWithQuorvel() { joinWithQuorvel(quorvelJoin, {}); }
+
+    void splitAndJoinWithQuorvel() {
+        splitWithQuorvel();
+        joinWithQuorvel();
+        joinWithQuorvel(quorvelJoinDeleting, {"delete"});
+        if (fs::exists(pieces_ / pieceName(1))) {
+            throw std::runtime_error("Quorvel's join left the pieces it was to delete");
+        }
+    }
+
+    void joinWithQuorvel(const std::string& tool, const std::vector<std::string>& options) {
+        std::vector<std::string> arguments = {"join", pieces_ / pieceName(1), joined_};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        measureQuorvel(tool, pieces_, arguments, medium_.sync(joined_, {sourceName}));
         // Proves the whole run did its work: the pieces joined give back the source.
         run({{"cmp", "-s", source_, joined_ / sourceName}, folder_});
         fs::remove(joined_ / sourceName);
     }
 
     void joinWithCat() {
-        Command command{{"cat"}, pieces_, joined_ / "cat.bin"};
+        Command command = medium_.command({"cat"}, pieces_, joined_ / "cat.bin");
         for (int n = 1; n <= case_.parts; ++n) command.arguments.push_back(pieceName(n));
-        measure(cat, pieces_, command);
+        measure(cat, pieces_, {command, medium_.sync(joined_, {"cat.bin"})});
         fs::remove(command.output);
     }
 
     void copyWithCp() {
-        const fs::path copy = joined_ / "cp.bin";
-        measure(cp, source_, {{"cp", source_, copy}, folder_});
-        fs::remove(copy);
+        measure(cp, source_,
+                {medium_.command({"cp", source_, "cp.bin"}, joined_),
+                 medium_.sync(joined_, {"cp.bin"})});
+        fs::remove(joined_ / "cp.bin");
     }
 
     std::string pieceName(int n) const { return sourceName + "_" + std::to_string(n) + ".xst"; }
 
-    // Times a run of `tool` on `input` (a file or a folder of pieces).
-    void measure(const std::string& tool, const fs::path& input, const Command& command) {
+    // Times a run of `tool` on `input` (a file or a folder of pieces): its commands one after
+    // another, as one.
+    void measure(const std::string& tool, const fs::path& input,
+                 const std::vector<Command>& commands) {
+        throwIfStopped();
         ::sync();  // what the last run wrote goes to disk now, not while this one runs
         readThrough(input);
-        const Measured measured = run(command);
-        std::cerr << "  " << tool << ": " << measured.seconds << " s\n";
+        Measured total;
+        for (const Command& command : commands) {
+            const Measured measured = run(command);
+            total.seconds += measured.seconds;
+            total.peakRssMib = std::max(total.peakRssMib, measured.peakRssMib);
+        }
+        std::cerr << "  " << tool << ": " << total.seconds << " s\n";
         Samples& samples = results_[tool];
-        samples.seconds.push_back(measured.seconds);
-        samples.peakRssMib = std::max(samples.peakRssMib, measured.peakRssMib);
+        samples.seconds.push_back(total.seconds);
+        samples.peakRssMib = std::max(samples.peakRssMib, total.peakRssMib);
     }
 
+    // Quorvel's run, then at once the sync that puts on the medium what it left in memory.
     void measureQuorvel(const std::string& tool, const fs::path& input,
-                        std::vector<std::string> arguments) {
+                        std::vector<std::string> arguments, const Command& syncAfter) {
         const fs::path report = folder_ / "stall.txt";
         arguments.insert(arguments.begin(), {self_, "--worker"});
-        measure(tool, input, {arguments, folder_, report});
+        measure(tool, input, {medium_.command(arguments, folder_, report)});
+        const double syncSeconds = run(syncAfter).seconds;
         double stallMs = 0;
         if (!(std::ifstream(report) >> stallMs)) throw std::runtime_error("No report from Quorvel");
+        std::cerr << "    sync after: " << syncSeconds << " s, longest stall: " << stallMs
+                  << " ms\n";
         Samples& samples = results_[tool];
+        samples.syncAfterSeconds.push_back(syncSeconds);
         samples.longestStallMs = std::max(samples.longestStallMs, stallMs);
     }
 
     const Case& case_;
+    const Medium& medium_;
     fs::path folder_, source_, joined_, pieces_, gnuPieces_;
     std::string self_;
     Results results_;
 };
 
-Results benchCase(const Case& benchCase, int rounds, const fs::path& folder,
-                  const std::string& self) {
-    CaseBench bench(benchCase, folder, self);
+Results runCase(const Case& benchCase, int rounds, const fs::path& folder, const Medium& medium,
+                const std::string& self, CaseBench::Race race) {
+    CaseBench bench(benchCase, folder, medium, self);
     for (int round = 0; round < rounds; ++round) {
         std::cerr << "quorvel_bench: " << benchCase.name << ", round " << round + 1 << " of "
                   << rounds << std::endl;
-        bench.runRound(round);
+        bench.runRound(round, race);
     }
     Results results = bench.results();
     fs::remove_all(folder);
+    fs::remove_all(medium.folder);
     return results;
+}
+
+// On the disk the harness works in, against the standard tools.
+Results benchFastCase(const Case& benchCase, int rounds, const fs::path& folder,
+                      const std::string& self) {
+    return runCase(benchCase, rounds, folder, Medium{.folder = folder}, self,
+                   &CaseBench::raceStandardTools);
+}
+
+// The slow medium's case, or why this machine cannot run it.
+struct SlowResults {
+    std::optional<Results> results;
+    std::string note;
+};
+
+SlowResults benchSlowCase(const Case& benchCase, int rounds, const fs::path& folder,
+                          const std::string& self) {
+    try {
+        const SlowMedium medium(folder / "medium", slowMediumCapacity(benchCase), slowMediumPace);
+        std::cerr << "quorvel_bench: slow medium: " << medium.description() << std::endl;
+        const Medium onIt{.folder = medium.mountPoint() / "case",
+                          .cgroupProcs = medium.cgroupProcs(),
+                          .ownFileSystem = true};
+        return {runCase(benchCase, rounds, folder / "source", onIt, self, &CaseBench::raceCp),
+                medium.description()};
+    } catch (const MediumUnavailable& reason) {
+        std::cerr << "quorvel_bench: slow medium skipped: " << reason.what() << std::endl;
+        return {std::nullopt, std::string("skipped (") + reason.what() + ")"};
+    }
 }
 
 // The run's own folder inside the one given, removed with everything in it at the end.
 class WorkFolder {
-public:
+  public:
     explicit WorkFolder(const fs::path& parent)
         : path_(parent / ("run-" + std::to_string(::getpid()))) {
         fs::create_directories(path_);
@@ -245,58 +374,93 @@ public:
     WorkFolder& operator=(const WorkFolder&) = delete;
     const fs::path& path() const { return path_; }
 
-private:
+  private:
     fs::path path_;
 };
 
-// A case holds its source, two sets of pieces and a joined file at once.
+// A case holds its source, two sets of pieces and a joined file at once; the slow one its source
+// and the medium's image.
 void requireSpace(const fs::path& folder, const Plan& plan) {
     const std::int64_t needed =
-        4 * std::max({plan.fewPieces.bytes, plan.bigPieces.bytes, plan.manyPieces.bytes});
+        std::max(4 * std::max({plan.fewPieces.bytes, plan.bigPieces.bytes, plan.manyPieces.bytes}),
+                 plan.slowMedium.bytes + slowMediumCapacity(plan.slowMedium));
     if (static_cast<std::int64_t>(fs::space(folder).available) < needed) {
         throw std::runtime_error("Not enough free space in " + folder.string() +
                                  ": the run needs " + std::to_string(needed / mib) + " MiB");
     }
 }
 
+std::string rounded(double value, const char* format) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
 void printTable(const std::vector<std::pair<const Case*, const Results*>>& cases) {
-    std::printf("%-24s %-14s %10s %10s %13s %13s\n", "case", "tool", "median s", "MB/s",
-                "peak RSS MiB", "max stall ms");
+    std::printf("%-26s %-20s %9s %7s %13s %13s %12s\n", "case", "tool", "median s", "MB/s",
+                "peak RSS MiB", "max stall ms", "sync after s");
     for (const auto& [benchCase, results] : cases) {
         for (const std::string& tool : tools) {
+            if (!results->contains(tool)) continue;
             const Samples& samples = results->at(tool);
             const double seconds = samples.median();
-            const std::string stall = samples.longestStallMs > 0
-                                          ? std::to_string(std::lround(samples.longestStallMs))
-                                          : "-";
-            std::printf("%-24s %-14s %10.3f %10.0f %13.1f %13s\n", benchCase->name.c_str(),
+            const bool quorvel = !samples.syncAfterSeconds.empty();
+            std::printf("%-26s %-20s %9.3f %7.0f %13.1f %13s %12s\n", benchCase->name.c_str(),
                         tool.c_str(), seconds,
                         static_cast<double>(benchCase->bytes) / 1e6 / seconds, samples.peakRssMib,
-                        stall.c_str());
+                        quorvel ? rounded(samples.longestStallMs, "%.0f").c_str() : "-",
+                        quorvel ? rounded(median(samples.syncAfterSeconds), "%.3f").c_str() : "-");
         }
     }
 }
 
-void printSummary(const Results& few, const Results& big, const Results& many) {
+const std::vector<std::string> quorvelTools = {quorvelSplit, quorvelJoin, quorvelJoinDeleting};
+
+// The worst of Quorvel's runs in `results` by `measure`.
+template <class Measure>
+double worstOf(const Results& results, Measure measure) {
+    double worst = 0;
+    for (const std::string& tool : quorvelTools) {
+        if (results.contains(tool)) worst = std::max(worst, measure(results.at(tool)));
+    }
+    return worst;
+}
+
+// The slow medium's figures, or "-" where it was skipped.
+std::string slowSummary(const Results* slow) {
+    if (!slow) return "slow_max_stall_ms=- slow_sync_after_s=- slow_vs_cp_sync=-";
+    const double cpSeconds = slow->at(cp).median();
+    return "slow_max_stall_ms=" +
+           rounded(worstOf(*slow, [](const Samples& s) { return s.longestStallMs; }), "%.0f") +
+           " slow_sync_after_s=" +
+           rounded(worstOf(*slow, [](const Samples& s) { return median(s.syncAfterSeconds); }),
+                   "%.2f") +
+           " slow_vs_cp_sync=" +
+           rounded(worstOf(*slow, [&](const Samples& s) { return s.median() / cpSeconds; }),
+                   "%.2f");
+}
+
+void printSummary(const Results& few, const Results& big, const Results& many,
+                  const Results* slow) {
     const auto ratio = [](const Results& results, const std::string& tool,
                           const std::string& reference) {
         return results.at(tool).median() / results.at(reference).median();
     };
-    double peakRssMib = 0;
+    double peakRssMib = slow ? worstOf(*slow, [](const Samples& s) { return s.peakRssMib; }) : 0;
     double longestStallMs = 0;
     for (const Results* results : {&few, &big, &many}) {
-        for (const std::string& tool : {quorvelSplit, quorvelJoin}) {
-            peakRssMib = std::max(peakRssMib, results->at(tool).peakRssMib);
-            longestStallMs = std::max(longestStallMs, results->at(tool).longestStallMs);
-        }
+        peakRssMib =
+            std::max(peakRssMib, worstOf(*results, [](const Samples& s) { return s.peakRssMib; }));
+        longestStallMs = std::max(
+            longestStallMs, worstOf(*results, [](const Samples& s) { return s.longestStallMs; }));
     }
     std::printf(
         "summary split_vs_cp=%.2f join_vs_cp=%.2f split_vs_gnu=%.2f join_vs_cat=%.2f "
-        "many_split_vs_gnu=%.2f many_join_vs_cat=%.2f peak_rss_mib=%.1f max_stall_ms=%.0f\n",
+        "many_split_vs_gnu=%.2f many_join_vs_cat=%.2f peak_rss_mib=%.1f max_stall_ms=%.0f %s\n",
         ratio(few, quorvelSplit, cp), ratio(few, quorvelJoin, cp),
         ratio(few, quorvelSplit, gnuSplit), ratio(few, quorvelJoin, cat),
         ratio(many, quorvelSplit, gnuSplit), ratio(many, quorvelJoin, cat), peakRssMib,
-        longestStallMs);
+        longestStallMs, slowSummary(slow).c_str());
 }
 
 std::string loadAverage() {
@@ -317,23 +481,30 @@ int benchMain(const std::vector<std::string>& arguments) {
             std::cerr << "usage: quorvel_bench [--quick] [folder]\n";
             return 2;
         } else {
-            folder = argument;
+            folder = fs::absolute(argument);  // the runs start in folders of their own
         }
     }
     const Plan& plan = quick ? quickPlan : fullPlan;
+    stopOnSignals();
     const WorkFolder work(folder);
     requireSpace(work.path(), plan);
     const std::string self = fs::read_symlink("/proc/self/exe");
     const std::string loadBefore = loadAverage();
 
-    const Results few = benchCase(plan.fewPieces, plan.rounds, work.path() / "few", self);
-    const Results big = benchCase(plan.bigPieces, plan.rounds, work.path() / "big", self);
-    const Results many = benchCase(plan.manyPieces, plan.rounds, work.path() / "many", self);
+    const Results few = benchFastCase(plan.fewPieces, plan.rounds, work.path() / "few", self);
+    const Results big = benchFastCase(plan.bigPieces, plan.rounds, work.path() / "big", self);
+    const Results many = benchFastCase(plan.manyPieces, plan.rounds, work.path() / "many", self);
+    const SlowResults slow =
+        benchSlowCase(plan.slowMedium, plan.rounds, work.path() / "slow", self);
 
     std::printf("load average before %s, after %s; medians of %d rounds\n", loadBefore.c_str(),
                 loadAverage().c_str(), plan.rounds);
-    printTable({{&plan.fewPieces, &few}, {&plan.bigPieces, &big}, {&plan.manyPieces, &many}});
-    printSummary(few, big, many);
+    std::printf("slow medium: %s\n", slow.note.c_str());
+    std::vector<std::pair<const Case*, const Results*>> cases = {
+        {&plan.fewPieces, &few}, {&plan.bigPieces, &big}, {&plan.manyPieces, &many}};
+    if (slow.results) cases.emplace_back(&plan.slowMedium, &*slow.results);
+    printTable(cases);
+    printSummary(few, big, many, slow.results ? &*slow.results : nullptr);
     return 0;
 }
 

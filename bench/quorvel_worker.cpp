@@ -14,9 +14,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The window without a screen, timing how long it goes without answering. It answers at every
-// yield and repaint, and in a message box (a modal box runs its own event loop).
+// yield and repaint, and in a message box (a modal box runs its own event loop); whatever else
+// the window comes to answer in reports to answer() too.
 class StopwatchToolkit final : public testing::HeadlessToolkit {
-public:
+  public:
     void doEvents() override {
         answer();
         HeadlessToolkit::doEvents();
@@ -35,7 +36,7 @@ public:
 
     Clock::duration longestStall{};
 
-private:
+  private:
     Clock::time_point lastAnswer_ = Clock::now();
 };
 
@@ -46,6 +47,11 @@ int runQuorvel(const std::vector<std::string>& arguments) {
     StopwatchToolkit kit;
     frmMain form(kit);
     if (!split) kit.click("Opt2");
+    const bool deleting = !split && arguments.size() > 3 && arguments.at(3) == "delete";
+    if (deleting && !kit.click("Check1")) {
+        std::cerr << "The delete box cannot be ticked\n";
+        return 1;
+    }
     // The fields as the pickers leave them.
     form.Text1->setText(arguments.at(1));
     form.sourcePath = arguments.at(1);

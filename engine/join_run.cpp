@@ -8,6 +8,7 @@
 #include "engine/free_space.h"
 #include "engine/piece_lookup.h"
 #include "engine/piece_naming.h"
+#include "platform/copy.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
 #include "platform/replacing_file.h"
@@ -18,11 +19,12 @@ namespace {
 
 // The lengths of the pieces numbered 1, 2, 3 ... without a gap, piece 1 being the chosen file.
 // Measured now, so that a piece that changes before its turn is caught.
-std::vector<std::int64_t> countPieces(PieceLookup& lookup, const std::string& prefix,
-                                      const std::string& firstPiece) {
+std::vector<std::int64_t> countPieces(PieceLookup& lookup, const std::string& firstPiece,
+                                      const std::function<void()>& answering) {
     std::vector<std::int64_t> lengths{File::openForReading(firstPiece).length()};
     for (std::int32_t n = 2;; ++n) {
-        const auto found = lookup.find(naming::pieceOfSet(prefix, n));
+        answering();
+        const auto found = lookup.find(n);
         if (!found) return lengths;
         lengths.push_back(found->length);
     }
@@ -30,11 +32,12 @@ std::vector<std::int64_t> countPieces(PieceLookup& lookup, const std::string& pr
 
 // Piece n as the count found it. A piece is nearly always under its own name, so it is opened
 // there first and the lookup is only asked again for a piece renamed in letter case.
-File openPiece(PieceLookup& lookup, const std::string& expected) {
+File openPiece(PieceLookup& lookup, const std::string& prefix, std::int32_t n) {
+    const std::string expected = naming::pieceOfSet(prefix, n);
     try {
         return File::openForReading(expected);
     } catch (const RunError&) {
-        const auto found = lookup.find(expected);
+        const auto found = lookup.find(n);
         if (!found) {
             throw RunError("The piece " + expected +
                            " has gone missing since the set was counted; nothing was joined.");
@@ -43,19 +46,19 @@ File openPiece(PieceLookup& lookup, const std::string& expected) {
     }
 }
 
-void appendPiece(File& piece, std::int64_t counted, File& output,
-                 const std::function<void()>& repaint) {
+void appendPiece(File& piece, std::int64_t counted, File& output, WriteOutPacer& pacer,
+                 const std::function<void(std::int64_t)>& afterStep) {
     const std::int64_t length = piece.length();
     if (length != counted) {
-        throw RunError("The piece " + piece.path() + " changed since the set was counted (" +
+        throw RunError("The piece " + piece.name() + " changed since the set was counted (" +
                        std::to_string(counted) + " bytes then, " + std::to_string(length) +
                        " now); nothing was joined.");
     }
     if (length == 0) {
-        throw RunError("The piece " + piece.path() +
+        throw RunError("The piece " + piece.name() +
                        " is empty: the set is damaged, nothing was joined.");
     }
-    copyBytes(piece, output, length, repaint);
+    copyBytes(piece, output, length, pacer, afterStep);
 }
 
 }  // namespace
@@ -71,33 +74,39 @@ void frmMain::CombineFiles() {
             return;
         }
         const std::string prefix = naming::setPrefix(sourcePath);
-        PieceLookup lookup(folderOf(sourcePath));
-        const std::vector<std::int64_t> lengths = countPieces(lookup, prefix, sourcePath);
+        PieceLookup lookup(prefix);
+        const std::vector<std::int64_t> lengths =
+            countPieces(lookup, sourcePath, answeringNowAndThen());
         partCount = static_cast<std::int32_t>(lengths.size());
         targetPath = naming::joinedPath(savePath, sourcePath);
         // What was at the target stays until the joined file is complete.
         const std::int64_t joinedLength =
             std::accumulate(lengths.begin(), lengths.end(), std::int64_t{0});
-        requireFreeSpace(folderOf(targetPath), joinedLength, naming::fileName(targetPath));
+        const Destination destination(folderOf(targetPath));
+        destination.requireJoinedFileWithinLimit(naming::fileName(targetPath), joinedLength);
+        destination.requireFreeSpace(destination.onDisk(joinedLength),
+                                     naming::fileName(targetPath));
 
         std::optional<File> piece = File::openForReading(sourcePath);
         ReplacingFile output(targetPath, piece->permissions());
-        // The joined file is in place before the last progress call reports success, and on the
-        // disk before that call deletes the pieces.
-        const auto appended = [&](std::int32_t n) {
+        WriteOutPacer pacer(folderOf(targetPath));
+        // The joined file is in place and on the medium before the last progress call reports
+        // success and deletes the pieces.
+        const auto append = [&](std::int32_t n) {
+            appendPiece(*piece, lengths[n - 1], output.file(), pacer,
+                        showProgressWithin(n, partCount, lengths[n - 1]));
             piece.reset();
             if (n == partCount) {
-                output.commit(Check1->value() == 1 ? Durability::onDisk : Durability::cached);
+                pacer.fileEnded(output.file());
+                output.commit(Durability::onDisk);
             }
             UpdateCombineProgress(n, partCount);
         };
-        appendPiece(*piece, lengths[0], output.file(), repaintDuringCopy());
-        appended(1);
+        append(1);
         for (std::int32_t n = 2; n <= partCount; ++n) {
             yieldBetweenPieces();
-            piece = openPiece(lookup, naming::pieceOfSet(prefix, n));
-            appendPiece(*piece, lengths[n - 1], output.file(), repaintDuringCopy());
-            appended(n);
+            piece = openPiece(lookup, prefix, n);
+            append(n);
         }
     });
 }
@@ -112,11 +121,10 @@ void frmMain::UpdateCombineProgress(const std::int32_t& curNum, const std::int32
 
 // Only the joined set's own pieces go, never the folder's other piece files.
 void frmMain::deleteJoinedPieces(std::int32_t pieceCount) {
-    const std::string prefix = naming::setPrefix(sourcePath);
-    PieceLookup lookup(folderOf(sourcePath));
+    PieceLookup lookup(naming::setPrefix(sourcePath));
     removeFile(sourcePath);
     for (std::int32_t n = 2; n <= pieceCount; ++n) {
-        if (const auto piece = lookup.find(naming::pieceOfSet(prefix, n))) removeFile(piece->path);
+        if (const auto piece = lookup.find(n)) removeFile(piece->path);
     }
 }
 

@@ -9,34 +9,41 @@
 namespace quorvel {
 namespace {
 
-#ifndef _WIN32
 std::string caseFolded(std::string name) {
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return name;
 }
-#endif
 
 }  // namespace
 
-std::optional<FoundFile> PieceLookup::find(const std::string& path) {
+PieceLookup::PieceLookup(std::string prefix) : prefix_(std::move(prefix)) {}
+
+std::optional<FoundFile> PieceLookup::find(std::int32_t n) {
+    const std::string path = naming::pieceOfSet(prefix_, n);
     if (const auto length = ordinaryFileLength(path)) return FoundFile{path, *length};
-#ifdef _WIN32
-    return std::nullopt;  // the file system already ignores letter case
-#else
-    if (!listed_) {
-        for (const std::string& name : folderEntries(folder_)) {
-            byFoldedName_.emplace(caseFolded(name), name);
-        }
-        listed_ = true;
-    }
+    list();
+    if (twoSets_) return std::nullopt;
     const auto found = byFoldedName_.find(caseFolded(naming::fileName(path)));
     if (found == byFoldedName_.end()) return std::nullopt;
-    const std::string actual = naming::inFolder(folder_, found->second);
+    const std::string actual = naming::inFolder(folderOf(prefix_), found->second);
     const auto length = ordinaryFileLength(actual);
     if (!length) return std::nullopt;
     return FoundFile{actual, *length};
-#endif
+}
+
+// Takes the names that could belong to the set: its pieces, and the file it was cut from.
+void PieceLookup::list() {
+    if (listed_) return;
+    listed_ = true;
+    const std::string stem = caseFolded(naming::fileName(prefix_));
+    const std::string source = stem.substr(0, stem.size() - 1);
+    for (const std::string& name : folderEntries(folderOf(prefix_))) {
+        const std::string folded = caseFolded(name);
+        const bool ofTheSet = folded.starts_with(stem) && naming::isPieceFile(folded);
+        if (!ofTheSet && folded != source) continue;
+        if (!byFoldedName_.emplace(folded, name).second) twoSets_ = true;
+    }
 }
 
 }  // namespace quorvel

@@ -12,19 +12,25 @@ struct FoundFile {
     std::int64_t length;
 };
 
-// Finds the files of one folder by name the way Windows does, whatever the letter case of the
-// names on disk: an exact match first, then a case-blind one. The folder is listed at most once,
-// so counting a large set stays linear.
+// Finds the pieces of one set the way Windows finds files, whatever the letter case of their
+// names on disk: under the exact name first, then under a name that differs only in case. Where
+// the folder holds two names of the set (or of its source) that differ only in case, those are
+// two sets, and only exact names are taken. The folder is listed at most once, so counting a
+// large set stays linear.
 class PieceLookup {
 public:
-    explicit PieceLookup(std::string folder) : folder_(std::move(folder)) {}
+    // `prefix`: a piece's path up to and including the "_" before its number.
+    explicit PieceLookup(std::string prefix);
 
-    // The ordinary file that `path` (a file in this folder) names, if there is one.
-    std::optional<FoundFile> find(const std::string& path);
+    // Piece `n`, if it is there as an ordinary file.
+    std::optional<FoundFile> find(std::int32_t n);
 
 private:
-    std::string folder_;
+    void list();
+
+    std::string prefix_;
     bool listed_ = false;
+    bool twoSets_ = false;
     std::unordered_map<std::string, std::string> byFoldedName_;
 };
 

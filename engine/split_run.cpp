@@ -7,6 +7,7 @@
 #include "engine/piece_lookup.h"
 #include "engine/piece_naming.h"
 #include "platform/conversions.h"
+#include "platform/copy.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
 #include "platform/replacing_file.h"
@@ -24,15 +25,18 @@ void requireBytes(const PieceData& data, std::int32_t piece) {
                    std::to_string(piece) + " would be empty.");
 }
 
-// The most the pieces take at one time beyond what is free now: each piece is written whole
-// before the file it replaces goes.
-std::int64_t spaceForPieces(const std::string& savePath, const std::string& sourcePath,
-                            std::int32_t partCount, std::int64_t q, std::int64_t r) {
-    std::int64_t written = 0, freed = 0, most = 0;
+// The most the pieces take at one time beyond what is free now. An old first piece goes before
+// anything is written; every other piece is written whole before the file it replaces goes.
+std::int64_t spaceForPieces(const Destination& destination, const std::string& savePath,
+                            const std::string& sourcePath, std::int32_t partCount, std::int64_t q,
+                            std::int64_t r, const std::function<void()>& answering) {
+    std::int64_t written = 0, most = 0;
+    std::int64_t freed = spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, 1));
     for (std::int32_t n = 1; n <= partCount; ++n) {
-        written += n == 1 ? q + r : q;
+        answering();
+        written += destination.onDisk(n == 1 ? q + r : q);
         most = std::max(most, written - freed);
-        freed += spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, n));
+        if (n > 1) freed += spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, n));
     }
     return most;
 }
@@ -55,15 +59,8 @@ void refuseTheSourceItself(const File& source, const std::string& path) {
     }
 }
 
-// The piece is written under a temporary name and put in place once complete: no piece name
-// ever holds partial content, and a link or a file that was there is replaced, never written
-// through. No sync: nothing is deleted on the strength of a piece.
-void writePiece(PieceData& data, const std::string& path, const std::function<void()>& repaint) {
-    refuseTheSourceItself(data.source, path);
-    ReplacingFile piece(path, data.source.permissions());
-    copyBytes(data.source, piece.file(), data.length, repaint);
-    requireUnchangedSource(data);
-    piece.commit(Durability::cached);
+std::string setPrefixOf(const std::string& savePath, const std::string& sourcePath) {
+    return naming::setPrefix(naming::piecePath(savePath, sourcePath, 1));
 }
 
 }  // namespace
@@ -88,36 +85,79 @@ void frmMain::SplitFile() {
         const std::int64_t q = length / partCount;
         const std::int64_t r = length % partCount;
 
-        PieceData data{source, q + r, length};
+        WriteOutPacer pacer(folderOf(naming::piecePath(savePath, sourcePath, 1)));
+        PieceData data{source, q + r, length, pacer};
         requireBytes(data, 1);
-        requireFreeSpace(folderOf(naming::piecePath(savePath, sourcePath, 1)),
-                         spaceForPieces(savePath, sourcePath, partCount, q, r),
-                         "the pieces of " + naming::fileName(sourcePath));
-        PutData(data, data.length, 1);
-        for (std::int32_t i = 2; i <= partCount; ++i) {
-            yieldBetweenPieces();
-            data.length = q;
-            requireBytes(data, i);
-            PutData(data, q, static_cast<std::int16_t>(i));
+        const Destination destination(folderOf(naming::piecePath(savePath, sourcePath, 1)));
+        destination.requirePiecesWithinLimit(naming::fileName(sourcePath), length, partCount);
+        destination.requireFreeSpace(spaceForPieces(destination, savePath, sourcePath, partCount,
+                                                    q, r, answeringNowAndThen()),
+                                     "the pieces of " + naming::fileName(sourcePath));
+        removeOldFirstPiece(source);
+        try {
+            PutData(data, data.length, 1);
+            for (std::int32_t i = 2; i <= partCount; ++i) {
+                yieldBetweenPieces();
+                data.length = q;
+                requireBytes(data, i);
+                PutData(data, q, static_cast<std::int16_t>(i));
+            }
+        } catch (const RunError& error) {
+            throw RunError(std::string(error.what()) + " " + text::splitIncomplete);
         }
     });
 }
 
 void frmMain::PutData(PieceData& data, std::int64_t /*l*/, std::int16_t num) {
-    writePiece(data, naming::piecePath(savePath, sourcePath, num), repaintDuringCopy());
+    const std::string path = naming::piecePath(savePath, sourcePath, num);
+    refuseTheSourceItself(data.source, path);
+    if (num == 1) {
+        writePiece(data, data.firstPiece.emplace(path, data.source.permissions()), num);
+    } else {
+        ReplacingFile piece(path, data.source.permissions());
+        writePiece(data, piece, num);
+        piece.commit(Durability::cached);
+    }
     if (bar().advance(num, partCount)) {
-        removeLeftoverPieces();
+        completeSplit(data);
         report(text::splitDone);
         Frame1->setEnabled(true);
     }
 }
 
+// The piece is written under a temporary name and put in place once complete: no piece name
+// ever holds partial content, and a link or a file that was there is replaced, never written
+// through.
+void frmMain::writePiece(PieceData& data, ReplacingFile& piece, std::int16_t num) {
+    copyBytes(data.source, piece.file(), data.length, data.pacer,
+              showProgressWithin(num, partCount, data.length));
+    requireUnchangedSource(data);
+    data.pacer.fileEnded(piece.file());
+}
+
+// Every piece on the medium, then the set made whole by its first piece.
+void frmMain::completeSplit(PieceData& data) {
+    data.pacer.awaitEndedFiles();
+    removeLeftoverPieces();
+    if (data.firstPiece) data.firstPiece->commit(Durability::onDisk);
+}
+
+// The first piece of an earlier split goes before a byte of the new one is written: whatever
+// happens next, no old first piece makes a set of old and new pieces.
+void frmMain::removeOldFirstPiece(const File& source) {
+    PieceLookup lookup(setPrefixOf(savePath, sourcePath));
+    const auto old = lookup.find(1);
+    if (!old) return;
+    refuseTheSourceItself(source, old->path);
+    removeFile(old->path);
+}
+
 // Pieces numbered on past the new set, left by an earlier split into more parts, would be taken
 // into the set by a later join.
 void frmMain::removeLeftoverPieces() {
-    PieceLookup lookup(folderOf(naming::piecePath(savePath, sourcePath, 1)));
+    PieceLookup lookup(setPrefixOf(savePath, sourcePath));
     for (std::int32_t n = partCount + 1;; ++n) {
-        const auto leftover = lookup.find(naming::piecePath(savePath, sourcePath, n));
+        const auto leftover = lookup.find(n);
         if (!leftover) break;
         removeFile(leftover->path);
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace quorvel {
@@ -25,8 +24,9 @@ public:
     static File openForReading(const std::string& path);
     // Creates a new file with a unique name in `folder` that no one else can have opened, with
     // exactly the permission bits `permissions`; no link or existing file is ever followed.
+    // Messages about it name `shownAs`, the file it will become, never the temporary name.
     static File createTemporary(const std::string& folder, const std::string& stem,
-                                unsigned permissions);
+                                unsigned permissions, const std::string& shownAs);
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -35,6 +35,8 @@ public:
     ~File();
 
     const std::string& path() const { return path_; }
+    // The file as messages name it: the user's file, which a temporary one stands in for.
+    const std::string& name() const { return name_; }
     NativeHandle handle() const { return handle_; }
     std::int64_t length() const;
     FileIdentity identity() const;
@@ -47,15 +49,10 @@ public:
     void close();
 
 private:
-    File(NativeHandle handle, std::string path);
+    File(NativeHandle handle, std::string path, std::string name);
     NativeHandle handle_;
     std::string path_;
+    std::string name_;
 };
-
-// Copies `length` bytes from the current position of `from` to the current position of `to`,
-// in blocks; `betweenBlocks` runs after each block so a window can repaint during long copies.
-// A source that ends early is an error: nothing short is ever passed off as complete.
-void copyBytes(File& from, File& to, std::int64_t length,
-               const std::function<void()>& betweenBlocks = {});
 
 }  // namespace quorvel

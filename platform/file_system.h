@@ -30,8 +30,27 @@ void replaceFile(const std::string& from, const std::string& to);
 // Makes the folder's entries (a rename, a new file) durable.
 void syncFolder(const std::string& folder);
 
-// Bytes that new files in `folder` may take; nothing when the system cannot tell (no such folder).
-std::optional<std::int64_t> freeSpace(const std::string& folder);
+// FAT12, FAT16 and FAT32 keep a file's length in 32 bits.
+inline constexpr std::int64_t fatLargestFile = 0xFFFFFFFF;
+
+// The largest file a file system holds, with its name as the message gives it ("FAT").
+struct FileSizeLimit {
+    std::string fileSystem;
+    std::int64_t largestFile;
+};
+
+// What a run must know of the file system that holds its destination before it writes.
+struct FileSystemFacts {
+    // Bytes that new files may take; nothing when the file system reports no size.
+    std::optional<std::int64_t> freeBytes;
+    // What a file takes space in: its length rounded up to a multiple of this.
+    std::int64_t allocationUnit = 1;
+    // Nothing where the file system sets no limit a file could reach.
+    std::optional<FileSizeLimit> sizeLimit;
+};
+
+// The file system of `folder`; nothing when the system cannot tell (no such folder).
+std::optional<FileSystemFacts> fileSystemOf(const std::string& folder);
 // Bytes that replacing the file at `path` gives back: what it holds on the disk when it is an
 // ordinary file no other name shares, else 0 (a link, a folder, nothing there).
 std::int64_t spaceFreedByReplacing(const std::string& path);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/dialog_buffers.h"
 #include "platform/process.h"
 #include "platform/win32_api.h"
 
@@ -16,7 +17,6 @@ namespace {
 constexpr DWORD openRecordSize = 76;
 constexpr DWORD openFlags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_CREATEPROMPT |
                             OFN_EXPLORER | OFN_NODEREFERENCELINKS | OFN_LONGNAMES;
-constexpr std::size_t fileBufferLength = 2047;
 constexpr std::size_t fileTitleLength = 510;
 
 std::vector<char> filledBuffer(std::size_t length, char fill) {
@@ -31,7 +31,9 @@ std::string textBeforeNul(const std::vector<char>& buffer, std::size_t length) {
     return std::string(buffer.begin(), std::find(buffer.begin(), end, '\0'));
 }
 
-HWND ownerHandle(const Toolkit& owner) { return static_cast<HWND>(owner.windowHandle()); }
+HWND ownerHandle(const Toolkit& owner) {
+    return static_cast<HWND>(owner.windowHandle());
+}
 
 }  // namespace
 
@@ -40,7 +42,7 @@ std::string ShowOpenFileDialog(const Toolkit& owner, const std::string& filter,
     std::string filterList = filter;
     std::replace(filterList.begin(), filterList.end(), '|', '\0');
     filterList += std::string(2, '\0');
-    std::vector<char> file = filledBuffer(fileBufferLength, ' ');
+    std::vector<char> file = filledBuffer(dialogBuffers::file, ' ');
     std::vector<char> fileTitle = filledBuffer(fileTitleLength, ' ');
     const std::string initialFolder = executableFolder();
 
@@ -57,7 +59,7 @@ std::string ShowOpenFileDialog(const Toolkit& owner, const std::string& filter,
     record.lpstrTitle = title.c_str();
     record.Flags = openFlags;
     if (GetOpenFileNameA(&record) == 0) return defaultText;
-    return textBeforeNul(file, fileBufferLength);
+    return textBeforeNul(file, dialogBuffers::file);
 }
 
 std::string BrowseForFolder(const Toolkit& owner, const std::string& title) {
@@ -71,7 +73,7 @@ std::string BrowseForFolder(const Toolkit& owner, const std::string& title) {
     const std::unique_ptr<ITEMIDLIST, decltype(freeList)> list(SHBrowseForFolderA(&record),
                                                                freeList);
     if (!list) return "";
-    std::vector<char> folder(MAX_PATH, '\0');
+    std::vector<char> folder(dialogBuffers::folder, '\0');
     SHGetPathFromIDListA(list.get(), folder.data());
     return textBeforeNul(folder, folder.size());
 }

@@ -6,7 +6,7 @@ namespace quorvel {
 
 ReplacingFile::ReplacingFile(std::string target, unsigned permissions)
     : target_(std::move(target)),
-      file_(File::createTemporary(folderOf(target_), ".quorvel", permissions)) {}
+      file_(File::createTemporary(folderOf(target_), ".quorvel", permissions, target_)) {}
 
 ReplacingFile::~ReplacingFile() {
     if (!committed_) {

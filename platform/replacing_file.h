@@ -13,6 +13,7 @@ enum class Durability {
 
 // A file written under a temporary name beside its target and moved over the target only once
 // complete, so the target never holds partial content and what was there survives a failure.
+// Messages about it name the target.
 class ReplacingFile {
 public:
     ReplacingFile(std::string target, unsigned permissions);
@@ -22,8 +23,8 @@ public:
     ~ReplacingFile();
 
     File& file() { return file_; }
-    // Puts the content in place of the target. Waiting for the disk costs as long as writing the
-    // whole file out, so only a caller about to rely on it (by deleting the other copy) asks.
+    // Puts the content in place of the target. Waiting for the disk costs as long as writing out
+    // what is still only in memory, so only a caller about to rely on it asks.
     void commit(Durability durability);
 
 private:

@@ -28,7 +28,8 @@ public:
                                  const std::string& defaultText) = 0;
     // Handles pending events, then returns.
     virtual void doEvents() = 0;
-    // Repaints during a long copy without taking any input.
+    // Between two steps of a long piece or check: repaints and handles the close box and the
+    // update link. The run keeps the inputs disabled meanwhile.
     virtual void repaint() = 0;
 };
 

@@ -73,7 +73,6 @@ inline constexpr DWORD OFN_EXPLORER = 0x80000;
 inline constexpr DWORD OFN_NODEREFERENCELINKS = 0x100000;
 inline constexpr DWORD OFN_LONGNAMES = 0x200000;
 inline constexpr UINT BIF_RETURNONLYFSDIRS = 0x1;
-inline constexpr int MAX_PATH = 260;
 
 BOOL GetOpenFileNameA(OPENFILENAMEA* record);
 LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* record);

@@ -1,5 +1,6 @@
 // Our stand-ins for the Windows dialog calls on systems without them. They keep the calls'
 // contracts: the result in the caller's buffers, 0 for a cancelled or failed call.
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -41,12 +42,17 @@ LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* record) {
 }
 
 BOOL SHGetPathFromIDListA(LPCITEMIDLIST list, LPSTR path) {
-    if (list->path.empty() || list->path.size() >= MAX_PATH) return 0;
+    // The caller's buffer holds any path the system allows (platform/dialog_buffers.h).
+    if (list->path.empty() || list->path.size() >= PATH_MAX) return 0;
     std::memcpy(path, list->path.c_str(), list->path.size() + 1);
     return 1;
 }
 
 // Item lists are the only memory the program hands back this way.
-void CoTaskMemFree(LPVOID list) { delete static_cast<ITEMIDLIST*>(list); }
+void CoTaskMemFree(LPVOID list) {
+    delete static_cast<ITEMIDLIST*>(list);
+}
 
-LPSTR lstrcatA(LPSTR text, LPCSTR more) { return std::strcat(text, more); }
+LPSTR lstrcatA(LPSTR text, LPCSTR more) {
+    return std::strcat(text, more);
+}

@@ -18,6 +18,10 @@ packages=(
     # cpack's .deb: dpkg-shlibdeps finds the package's dependencies
     dpkg-dev file
     clang libclang-rt-14-dev  # the fuzz targets: clang and its libFuzzer runtime
+    e2fsprogs mount  # the benchmark's slow medium: mkfs.ext4, losetup
+    # The fault tests' removable-media file systems: FAT32, exFAT and NTFS images, each formatted
+    # and mounted through its FUSE driver
+    dosfstools exfatprogs fusefat exfat-fuse ntfs-3g
 )
 windows_packages=(mingw-w64 g++-mingw-w64-i686-posix wine wine32:i386 fonts-wine xdotool)
 for option in "$@"; do

@@ -14,14 +14,14 @@ const std::string sourceBytes = patternBytes(3000);
 
 // A split of `dir`/a.bin (3,000 bytes) into 3 parts, to `out` unless a fault says otherwise.
 class SplitFaultTest : public FaultTest {
-protected:
+  protected:
     void SetUp() override { writeBytes(source, sourceBytes); }
     RunOutcome splitToOut() {
         return outcomeOf([&] { split(source, destination, "3"); });
     }
     FolderContents completePieces() const { return piecesOf(out.path(), "a.bin", sourceBytes, 3); }
 
-public:
+  public:
     const std::string source = dir / "a.bin";
     std::string destination = out.path();
     std::unique_ptr<ImmutableFolder> lock;
@@ -179,18 +179,22 @@ INSTANTIATE_TEST_SUITE_P(
 // runs.
 class SplitOnAFullDisk : public SplitFaultTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(SplitOnAFullDisk, RemovesThePieceAndKeepsTheOldOne) {
+TEST_P(SplitOnAFullDisk, RemovesThePieceAndLeavesNoSetToJoin) {
     writeBytes(source, patternBytes(3 << 20));
     const std::string oldPiece = out / "a.bin_1.xst";
     writeBytes(oldPiece, "a piece from an earlier split");
-    const FolderContents before = contents();
+    writeBytes(out / "a.bin_2.xst", "another piece from it");
+    FolderContents before = contents();
     std::optional<faults::Switch> noKernelCopy;
     if (GetParam()) noKernelCopy.emplace(faults::kernelCopyMissing);
     const RunOutcome outcome =
         outcomeWithFileSizeLimit(512, [&] { split(source, out.path(), "3"); });
     // The kernel's copy and the read/write path each say what they were doing.
-    expectCleanFailure(outcome,
-                       {GetParam() ? "Cannot write" : "Cannot copy", out.path(), "File too large"});
+    expectCleanFailure(outcome, {GetParam() ? "Cannot write" : "Cannot copy", out / "a.bin_1.xst",
+                                 "File too large", text::splitIncomplete});
+    // The old first piece went before the first new byte: old and new pieces make no set.
+    EXPECT_FALSE(exists(oldPiece));
+    before.erase(oldPiece);
     expectNothingPartial(before, contents());
 }
 

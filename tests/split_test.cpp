@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/progress_bar.h"
 #include "app/texts.h"
 #include "platform/process.h"
 #include "tests/support/window_test.h"
@@ -70,10 +71,10 @@ TEST_F(Split, MissingInputsAreReportedAndNothingIsWritten) {
         std::string source, destination;
         const char* message;
     };
-    for (const Case& c : {Case{"", dir.path(), text::noSource},
-                          Case{dir / "folder", dir.path(), text::noSource},
-                          Case{dir / "missing.bin", dir.path(), text::noSource},
-                          Case{dir / "a.bin", "", text::noDestination}}) {
+    for (const Case& c :
+         {Case{"", dir.path(), text::noSource}, Case{dir / "folder", dir.path(), text::noSource},
+          Case{dir / "missing.bin", dir.path(), text::noSource},
+          Case{dir / "a.bin", "", text::noDestination}}) {
         kit.messages.clear();
         split(c.source, c.destination, "3");
         ASSERT_EQ(kit.messages.size(), 1u);
@@ -96,10 +97,10 @@ TEST_F(Split, AMissingDestinationFolderIsNamedInTheMessage) {
 TEST_F(Split, ASourceShorterThanThePartsStopsAtTheFirstEmptyPiece) {
     writeBytes(dir / "a.bin", "01");
     split(dir / "a.bin", dir.path(), "3");
-    EXPECT_EQ(bytesOf(piece("a.bin", 1)), "01");
-    EXPECT_FALSE(exists(piece("a.bin", 2)));
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"a.bin"});
     EXPECT_EQ(form.sp->width(), 1725);
     EXPECT_NE(lastMessage().find("piece 2"), std::string::npos) << lastMessage();
+    EXPECT_NE(lastMessage().find(text::splitIncomplete), std::string::npos) << lastMessage();
     EXPECT_TRUE(form.Frame1->enabled());
 }
 
@@ -143,8 +144,8 @@ TEST_F(Split, ClosingTheWindowStopsTheRunBetweenTwoPieces) {
     const int filesOpen = openFileCount();
     split(dir / "a.bin", dir.path(), "3");
     EXPECT_TRUE(kit.messages.empty());
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.bin", "a.bin_1.xst"}));
-    EXPECT_EQ(bytesOf(piece("a.bin", 1)), "0123");
+    // Piece 1 is put in place only once the set is whole.
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"a.bin"});
     EXPECT_TRUE(form.Frame1->enabled());
     EXPECT_EQ(openFileCount(), filesOpen);
 }
@@ -154,8 +155,7 @@ TEST_F(Split, ASourceThatShrinksDuringTheSplitLeavesNoShortPiece) {
     writeBytes(source, patternBytes(300));
     kit.onYield = [&](int) { std::filesystem::resize_file(source, 150); };
     split(source, dir.path(), "3");
-    EXPECT_EQ(bytesOf(piece("a.bin", 1)).size(), 100u);
-    EXPECT_FALSE(exists(piece("a.bin", 2)));
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"a.bin"});
     EXPECT_NE(lastMessage().find("ended before"), std::string::npos) << lastMessage();
 }
 
@@ -167,6 +167,103 @@ TEST_F(Split, APieceNameThatLeadsToTheSourceIsRefused) {
     split(source, dir.path(), "2");
     EXPECT_EQ(bytesOf(source), "0123456789");
     EXPECT_NE(lastMessage().find("source file itself"), std::string::npos) << lastMessage();
+}
+#endif
+
+// Pieces of several copy steps: the bar moves with the bytes within each piece, never reaching
+// the width the piece's end sets, and lands on the exact widths after each piece.
+TEST_F(Split, TheBarMovesWithinAPieceAndStopsShortOfItsEnd) {
+    const std::string source = dir / "a.bin";
+    writeBytes(source, patternBytes(12 << 20));
+    std::vector<std::pair<int, float>> seen;  // the piece under way, the bar's width
+    kit.onRepaint = [&](int) { seen.push_back({kit.yields + 1, form.sp->width()}); };
+    split(source, dir.path(), "3");
+    ASSERT_EQ(lastMessage(), text::splitDone);
+    ASSERT_GT(seen.size(), 3u);
+    float last = 0;
+    bool movedWithinAPiece = false;
+    for (const auto& [pieceNumber, width] : seen) {
+        EXPECT_LT(width, 1725.0f * static_cast<float>(pieceNumber));
+        EXPECT_GE(width, last);
+        movedWithinAPiece |= width > 1725.0f * static_cast<float>(pieceNumber - 1) + 1;
+        last = width;
+    }
+    EXPECT_TRUE(movedWithinAPiece);
+    EXPECT_EQ(form.sp->width(), 5175.0f);
+    EXPECT_EQ(bytesOf(piece("a.bin", 3)), patternBytes(12 << 20).substr(8 << 20));
+}
+
+TEST(ProgressBar, WithinTheLastOf32767PiecesTheBarStaysShortOfFull) {
+    TempFolder dir;
+    HeadlessToolkit kit;
+    frmMain form(kit);
+    ProgressBar bar(*form.sp);
+    bar.reset();
+    ASSERT_FALSE(bar.advance(32766, 32767));
+    bar.advanceWithin(32767, 32767, 0.999999);
+    EXPECT_LT(form.sp->width(), 5175.0f);
+    EXPECT_TRUE(bar.advance(32767, 32767));
+    EXPECT_EQ(form.sp->width(), 5175.0f);
+}
+
+// A close in the middle of a piece stops the run there: no message, no piece of the unfinished
+// set, no temporary file.
+TEST_F(Split, ClosingTheWindowInTheMiddleOfAPieceStopsTheRun) {
+    const std::string source = dir / "a.bin";
+    writeBytes(source, patternBytes(8 << 20));
+    kit.onRepaint = [&](int) { kit.close(); };
+    const int filesOpen = openFileCount();
+    split(source, dir.path(), "2");
+    EXPECT_TRUE(kit.messages.empty());
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"a.bin"});
+    EXPECT_TRUE(form.Frame1->enabled());
+    EXPECT_EQ(openFileCount(), filesOpen);
+}
+
+// An unfinished split beside an older set of another version of the file: what is left is no
+// set a join takes, neither the new pieces alone nor a mix of new and old ones.
+TEST_F(Split, AnUnfinishedSplitLeavesNothingAJoinTakesForAWholeSet) {
+    const std::string source = dir / "a.bin";
+    writeBytes(piece("a.bin", 1), "old1");
+    writeBytes(piece("a.bin", 2), "old2");
+    writeBytes(piece("a.bin", 3), "old3");
+    writeBytes(source, patternBytes(3000));
+    kit.onYield = [&](int n) {
+        if (n == 2) kit.close();  // pieces 1 and 2 written, old piece 3 still there
+    };
+    split(source, dir.path(), "3");
+    EXPECT_FALSE(exists(piece("a.bin", 1)));
+    kit.onYield = nullptr;
+    TempFolder into;
+    HeadlessToolkit joinKit;
+    frmMain joiner(joinKit);
+    joinKit.click("Opt2");
+    joiner.Text1->setText(piece("a.bin", 1));
+    joiner.sourcePath = piece("a.bin", 1);
+    joiner.Text2->setText(into.path());
+    joiner.savePath = into.path();
+    joinKit.click("cmd_Split");
+    ASSERT_EQ(joinKit.messages.size(), 1u);
+    EXPECT_EQ(joinKit.messages[0].text, text::firstPieceMissing);
+    EXPECT_TRUE(into.names().empty());
+}
+
+#ifndef _WIN32
+// On a file system that tells letter case apart, a.bin and A.BIN are two files with two sets.
+TEST_F(Split, AnotherFilesPiecesThatDifferOnlyInCaseAreNeverTouched) {
+    writeBytes(dir / "A.BIN", patternBytes(5005, 2));
+    split(dir / "A.BIN", dir.path(), "5");
+    for (int n = 1; n <= 5; ++n) {
+        std::filesystem::rename(piece("A.BIN", n), dir / ("A.BIN_" + std::to_string(n) + ".XST"));
+    }
+    writeBytes(dir / "a.bin", patternBytes(1001));
+    split(dir / "a.bin", dir.path(), "3");
+    EXPECT_TRUE(exists(dir / "A.BIN_4.XST"));
+    EXPECT_TRUE(exists(dir / "A.BIN_5.XST"));
+    TempFolder into;
+    join(piece("a.bin", 1), into.path());
+    EXPECT_EQ(lastMessage(), text::jointDone);
+    EXPECT_EQ(bytesOf(into / "a.bin"), patternBytes(1001));
 }
 #endif
 

@@ -1,28 +1,28 @@
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
-#include "platform/file.h"
+#include "platform/copy.h"
 #include "platform/run_error.h"
 
 namespace quorvel {
 namespace {
 
-constexpr std::int64_t repaintInterval = std::int64_t{32} << 20;
-// Bounded kernel copies let the window repaint between them (and some C libraries miscount
-// single copies of 2 GiB or more).
-constexpr std::int64_t largestKernelCopy = repaintInterval;
+// Some C libraries miscount single copies of 2 GiB or more.
+constexpr std::int64_t largestKernelCopy = std::int64_t{1} << 30;
 
 [[noreturn]] void endedEarly(const File& from) {
-    throw RunError("Cannot read " + from.path() +
+    throw RunError("Cannot read " + from.name() +
                    ": it ended before its expected length, so it changed during the run.");
 }
 
 [[noreturn]] void copyFailed(const File& from, const File& to) {
-    throwSystemError("Cannot copy " + from.path() + " to", to.path());
+    throwSystemError("Cannot copy " + from.name() + " to", to.name());
 }
 
 constexpr std::int64_t pageSize = 4096;
@@ -39,7 +39,9 @@ std::int64_t positionOf(const File& file) {
     return position > 0 ? position : 0;
 }
 
-bool startsAPage(const File& file) { return positionOf(file) % pageSize == 0; }
+bool startsAPage(const File& file) {
+    return positionOf(file) % pageSize == 0;
+}
 
 // The kernel copies whole pages fast, but from or to a position inside a page (where pieces after
 // the first mostly start) it splices every page in two parts: over a long copy a buffer is about
@@ -60,11 +62,11 @@ bool kernelCannotCopy(int error) {
 // pages: a step that straddles pages all the way (a piece appended inside a page) costs a fifth
 // more.
 class BufferedCopy {
-public:
+  public:
     BufferedCopy(const File& to, std::int64_t length)
         : size_(std::min(length, bufferSize)), position_(size_ < bufferSize ? 0 : positionOf(to)) {
         buffer_.reset(static_cast<char*>(std::aligned_alloc(pageSize, roundedToPages(size_))));
-        if (!buffer_) throw RunError("Not enough memory to copy " + to.path() + ".");
+        if (!buffer_) throw RunError("Not enough memory to copy " + to.name() + ".");
     }
 
     std::int64_t copy(File& from, File& to, std::int64_t wanted) {
@@ -72,19 +74,19 @@ public:
         ssize_t got;
         do got = ::read(from.handle(), buffer_.get(), size);
         while (got < 0 && errno == EINTR);
-        if (got < 0) throwSystemError("Cannot read", from.path());
+        if (got < 0) throwSystemError("Cannot read", from.name());
         if (got == 0) endedEarly(from);
         for (ssize_t written = 0; written < got;) {
             const ssize_t put = ::write(to.handle(), buffer_.get() + written, got - written);
             if (put < 0 && errno == EINTR) continue;
-            if (put < 0) throwSystemError("Cannot write", to.path());
+            if (put < 0) throwSystemError("Cannot write", to.name());
             written += put;
         }
         position_ += got;
         return got;
     }
 
-private:
+  private:
     struct Free {
         void operator()(char* p) const { std::free(p); }
     };
@@ -109,27 +111,110 @@ std::int64_t kernelCopy(File& from, File& to, std::int64_t wanted, bool firstCal
     }
 }
 
+// A file system that cannot write out a range on request (no page cache of its own) is left to
+// the flush at the end; any other failure is the write's own.
+void syncRange(int fd, const std::string& name, std::int64_t begin, std::int64_t end,
+               unsigned flags) {
+    if (end <= begin) return;  // a length of 0 would mean "to the end of the file"
+    while (::sync_file_range(fd, begin, end - begin, flags) != 0) {
+        if (errno == EINTR) continue;
+        if (errno == EINVAL || errno == ENOSYS || errno == ESPIPE || errno == EOPNOTSUPP) return;
+        throwSystemError("Cannot write", name);
+    }
+}
+
+constexpr unsigned waitForRange =
+    SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+
 }  // namespace
 
-void copyBytes(File& from, File& to, std::int64_t length,
-               const std::function<void()>& betweenBlocks) {
+struct ChunkCopier::State {
+    File& from;
+    File& to;
+    bool firstCall = true;
     std::unique_ptr<BufferedCopy> buffered;
-    if (!kernelCopiesFast(from, to, length)) buffered = std::make_unique<BufferedCopy>(to, length);
-    std::int64_t sinceRepaint = 0;
-    for (std::int64_t left = length; left > 0;) {
-        std::int64_t copied = 0;
-        if (!buffered) {
-            copied = kernelCopy(from, to, left, left == length);
-            if (copied == 0) buffered = std::make_unique<BufferedCopy>(to, left);
-        }
-        if (buffered) copied = buffered->copy(from, to, left);
-        left -= copied;
-        sinceRepaint += copied;
-        if (sinceRepaint >= repaintInterval && left > 0 && betweenBlocks) {
-            betweenBlocks();
-            sinceRepaint = 0;
-        }
+};
+
+ChunkCopier::ChunkCopier(File& from, File& to, std::int64_t length)
+    : state_(new State{from, to, true, nullptr}) {
+    if (!kernelCopiesFast(from, to, length)) {
+        state_->buffered = std::make_unique<BufferedCopy>(to, length);
     }
+}
+
+ChunkCopier::~ChunkCopier() = default;
+
+std::int64_t ChunkCopier::copy(std::int64_t wanted) {
+    State& s = *state_;
+    if (!s.buffered) {
+        const std::int64_t copied = kernelCopy(s.from, s.to, wanted, s.firstCall);
+        s.firstCall = false;
+        if (copied > 0) return copied;
+        s.buffered = std::make_unique<BufferedCopy>(s.to, wanted);
+    }
+    return s.buffered->copy(s.from, s.to, wanted);
+}
+
+void startWriteOut(File& file, std::int64_t begin, std::int64_t end) {
+    syncRange(file.handle(), file.name(), begin, end, SYNC_FILE_RANGE_WRITE);
+}
+
+void awaitWriteOut(File& file, std::int64_t begin, std::int64_t end) {
+    syncRange(file.handle(), file.name(), begin, end, waitForRange);
+}
+
+// Each file is kept open under a second descriptor until its bytes are waited for.
+struct ShortFiles::State {
+    struct Pending {
+        int fd;
+        std::int64_t length;
+        std::string name;
+    };
+    std::vector<Pending> files;
+};
+
+namespace {
+// Well below the usual limit of 1,024 descriptors.
+constexpr std::size_t mostShortFiles = 256;
+}  // namespace
+
+ShortFiles::ShortFiles() : state_(new State) {}
+
+ShortFiles::~ShortFiles() {
+    for (const State::Pending& pending : state_->files) ::close(pending.fd);
+}
+
+void ShortFiles::add(File& file, std::int64_t length) {
+    startWriteOut(file, 0, length);
+    const int fd = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) throwSystemError("Cannot write", file.name());
+    state_->files.push_back({fd, length, file.name()});
+}
+
+bool ShortFiles::full() const { return state_->files.size() >= mostShortFiles; }
+
+void ShortFiles::awaitBytes() {
+    std::vector<State::Pending>& files = state_->files;
+    while (!files.empty()) {
+        const State::Pending pending = files.back();
+        files.pop_back();
+        struct Closing {
+            int fd;
+            ~Closing() { ::close(fd); }
+        } closing{pending.fd};
+        syncRange(pending.fd, pending.name, 0, pending.length, waitForRange);
+    }
+}
+
+// One call for the entries of all of them and the journal behind them: a flush of each would
+// cost as much as writing it.
+void ShortFiles::awaitWhole(const std::string& folder) {
+    awaitBytes();
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throwSystemError("Cannot open the folder", folder);
+    const int result = ::syncfs(fd);
+    ::close(fd);
+    if (result != 0) throwSystemError("Cannot write to the folder", folder);
 }
 
 }  // namespace quorvel

@@ -45,9 +45,11 @@ std::string uniqueSuffix() {
 
 }  // namespace
 
-File::File(NativeHandle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+File::File(NativeHandle handle, std::string path, std::string name)
+    : handle_(handle), path_(std::move(path)), name_(std::move(name)) {}
 
-File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+File::File(File&& other) noexcept
+    : handle_(other.handle_), path_(std::move(other.path_)), name_(std::move(other.name_)) {
     other.handle_ = -1;
 }
 
@@ -56,6 +58,7 @@ File& File::operator=(File&& other) noexcept {
         if (handle_ >= 0) ::close(handle_);
         handle_ = std::exchange(other.handle_, -1);
         path_ = std::move(other.path_);
+        name_ = std::move(other.name_);
     }
     return *this;
 }
@@ -65,41 +68,45 @@ File::~File() {
 }
 
 File File::openForReading(const std::string& path) {
-    return File(openOrdinary(path), path);
+    return File(openOrdinary(path), path, path);
 }
 
-File File::createTemporary(const std::string& folder, const std::string& stem,
-                           unsigned permissions) {
+File File::createTemporary(const std::string& folder, const std::string& stem, unsigned permissions,
+                           const std::string& shownAs) {
     for (int attempt = 0;; ++attempt) {
         const std::string path = folder + "/" + stem + "-" + uniqueSuffix() + ".tmp";
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                              permissions);
+        const int fd =
+            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, permissions);
         if (fd >= 0) {
             // Exactly the bits asked for, whatever the umask; a file system that keeps no
             // permissions (FAT) refuses, and its files are what the mount makes them.
             (void)::fchmod(fd, permissions);
-            return File(fd, path);
+            return File(fd, path, shownAs);
         }
-        if (errno != EEXIST || attempt == 100) throwSystemError("Cannot create a file in", folder);
+        if (errno != EEXIST || attempt == 100) throwSystemError("Cannot write", shownAs);
     }
 }
 
-std::int64_t File::length() const { return statusOf(handle_, path_).st_size; }
+std::int64_t File::length() const {
+    return statusOf(handle_, name_).st_size;
+}
 
 FileIdentity File::identity() const {
-    const struct stat status = statusOf(handle_, path_);
+    const struct stat status = statusOf(handle_, name_);
     return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
-unsigned File::permissions() const { return statusOf(handle_, path_).st_mode & 0777; }
+unsigned File::permissions() const {
+    return statusOf(handle_, name_).st_mode & 0777;
+}
 
 void File::flush() {
-    if (::fsync(handle_) != 0) throwSystemError("Cannot write", path_);
+    if (::fsync(handle_) != 0) throwSystemError("Cannot write", name_);
 }
 
 void File::close() {
     const int fd = std::exchange(handle_, -1);
-    if (fd >= 0 && ::close(fd) != 0) throwSystemError("Cannot write", path_);
+    if (fd >= 0 && ::close(fd) != 0) throwSystemError("Cannot write", name_);
 }
 
 }  // namespace quorvel

@@ -1,17 +1,25 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "platform/file_system.h"
+#include "platform/posix/mount_table.h"
 #include "platform/run_error.h"
 
 namespace quorvel {
 
-bool isOrdinaryFile(const std::string& path) { return ordinaryFileLength(path).has_value(); }
+bool isOrdinaryFile(const std::string& path) {
+    return ordinaryFileLength(path).has_value();
+}
 
 std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
     struct stat status {};
@@ -37,7 +45,9 @@ void removeFile(const std::string& path) {
     if (::unlink(path.c_str()) != 0) throwSystemError("Cannot delete", path);
 }
 
-void discardFile(const std::string& path) noexcept { ::unlink(path.c_str()); }
+void discardFile(const std::string& path) noexcept {
+    ::unlink(path.c_str());
+}
 
 void replaceFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) throwSystemError("Cannot write", to);
@@ -51,12 +61,41 @@ void syncFolder(const std::string& folder) {
     if (result != 0) throwSystemError("Cannot write to the folder", folder);
 }
 
-std::optional<std::int64_t> freeSpace(const std::string& folder) {
-    struct statvfs status {};
-    if (::statvfs(folder.c_str(), &status) != 0) return std::nullopt;
+namespace {
+
+// FAT as the kernel mounts it, or through a FUSE driver that the mount table names.
+std::optional<FileSizeLimit> sizeLimitOf(const std::string& folder, const struct statfs& status) {
+    if (status.f_type == MSDOS_SUPER_MAGIC) return FileSizeLimit{"FAT", fatLargestFile};
+    struct stat folderStatus {};
+    if (status.f_type != FUSE_SUPER_MAGIC || ::stat(folder.c_str(), &folderStatus) != 0) {
+        return std::nullopt;
+    }
+    std::ifstream table("/proc/self/mountinfo");
+    const std::string text{std::istreambuf_iterator<char>(table), {}};
+    const std::string driver =
+        fuseMountName(text, major(folderStatus.st_dev), minor(folderStatus.st_dev));
+    if (driver == "fusefat") return FileSizeLimit{"FAT (fusefat)", fatLargestFile};
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<FileSystemFacts> fileSystemOf(const std::string& folder) {
+    struct statfs status {};
+    if (::statfs(folder.c_str(), &status) != 0) return std::nullopt;
+    FileSystemFacts facts;
+    // The fragment size is the unit the block counts are in and a file's length is rounded to.
+    const auto unit =
+        static_cast<std::int64_t>(status.f_frsize > 0 ? status.f_frsize : status.f_bsize);
+    facts.allocationUnit = std::max<std::int64_t>(unit, 1);
     // What an ordinary user may take, as "df" shows it: the blocks kept for the system are not
-    // counted on.
-    return static_cast<std::int64_t>(status.f_bavail) * static_cast<std::int64_t>(status.f_frsize);
+    // counted on. No blocks at all is a file system that does not say (fusefat on 512-byte
+    // clusters), not a full one.
+    if (status.f_blocks > 0) {
+        facts.freeBytes = static_cast<std::int64_t>(status.f_bavail) * facts.allocationUnit;
+    }
+    facts.sizeLimit = sizeLimitOf(folder, status);
+    return facts;
 }
 
 std::int64_t spaceFreedByReplacing(const std::string& path) {

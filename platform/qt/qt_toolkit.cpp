@@ -408,9 +408,8 @@ void QtToolkit::doEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-// Paints and other pending work, but no click or key: no input is taken in the middle of a piece.
-void QtToolkit::repaint() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
+// Every event, as between two pieces: the inputs are disabled during a run, and the close box
+// and the update link must answer in the middle of a long piece too.
+void QtToolkit::repaint() { doEvents(); }
 
 }  // namespace quorvel::qt

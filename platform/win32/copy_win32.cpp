@@ -3,59 +3,80 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/file.h"
+#include "platform/copy.h"
 #include "platform/run_error.h"
 
 namespace quorvel {
 namespace {
 
-constexpr std::int64_t repaintInterval = std::int64_t{32} << 20;
 // Large blocks keep the number of system calls low; far below ReadFile's 32-bit count.
 constexpr DWORD blockSize = 4 << 20;
 
 [[noreturn]] void endedEarly(const File& from) {
-    throw RunError("Cannot read " + from.path() +
+    throw RunError("Cannot read " + from.name() +
                    ": it ended before its expected length, so it changed during the run.");
 }
 
-DWORD readBlock(File& from, char* buffer, std::int64_t wanted) {
-    const auto size = static_cast<DWORD>(std::min<std::int64_t>(wanted, blockSize));
-    DWORD got = 0;
-    if (!ReadFile(from.handle(), buffer, size, &got, nullptr)) {
-        throwSystemError("Cannot read", from.path());
-    }
-    if (got == 0) endedEarly(from);
-    return got;
-}
-
-void writeBlock(File& to, const char* buffer, DWORD size) {
-    for (DWORD written = 0; written < size;) {
-        DWORD put = 0;
-        if (!WriteFile(to.handle(), buffer + written, size - written, &put, nullptr)) {
-            throwSystemError("Cannot write", to.path());
-        }
-        written += put;
-    }
+void flushed(File& file) {
+    if (!FlushFileBuffers(file.handle())) throwSystemError("Cannot write", file.name());
 }
 
 }  // namespace
 
-void copyBytes(File& from, File& to, std::int64_t length,
-               const std::function<void()>& betweenBlocks) {
-    const auto size = static_cast<std::size_t>(std::min<std::int64_t>(length, blockSize));
-    const std::unique_ptr<char[]> buffer(new (std::nothrow) char[std::max<std::size_t>(size, 1)]);
-    if (!buffer) throw RunError("Not enough memory to copy " + to.path() + ".");
-    std::int64_t sinceRepaint = 0;
-    for (std::int64_t left = length; left > 0;) {
-        const DWORD got = readBlock(from, buffer.get(), left);
-        writeBlock(to, buffer.get(), got);
-        left -= got;
-        sinceRepaint += got;
-        if (sinceRepaint >= repaintInterval && left > 0 && betweenBlocks) {
-            betweenBlocks();
-            sinceRepaint = 0;
-        }
-    }
+struct ChunkCopier::State {
+    File& from;
+    File& to;
+    std::unique_ptr<char[]> buffer;
+    DWORD size;
+};
+
+ChunkCopier::ChunkCopier(File& from, File& to, std::int64_t length) {
+    const auto size = static_cast<DWORD>(std::clamp<std::int64_t>(length, 1, blockSize));
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
+    if (!buffer) throw RunError("Not enough memory to copy " + to.name() + ".");
+    state_.reset(new State{from, to, std::move(buffer), size});
 }
+
+ChunkCopier::~ChunkCopier() = default;
+
+std::int64_t ChunkCopier::copy(std::int64_t wanted) {
+    State& s = *state_;
+    const auto size = static_cast<DWORD>(std::min<std::int64_t>(wanted, s.size));
+    DWORD got = 0;
+    if (!ReadFile(s.from.handle(), s.buffer.get(), size, &got, nullptr)) {
+        throwSystemError("Cannot read", s.from.name());
+    }
+    if (got == 0) endedEarly(s.from);
+    for (DWORD written = 0; written < got;) {
+        DWORD put = 0;
+        if (!WriteFile(s.to.handle(), s.buffer.get() + written, got - written, &put, nullptr)) {
+            throwSystemError("Cannot write", s.to.name());
+        }
+        written += put;
+    }
+    return got;
+}
+
+// Windows starts writing a file out on its own and offers no wait for part of one: a step is
+// waited for by flushing the whole file, and every file is flushed as it ends.
+void startWriteOut(File&, std::int64_t, std::int64_t) {}
+
+void awaitWriteOut(File& file, std::int64_t begin, std::int64_t end) {
+    if (end > begin) flushed(file);
+}
+
+// Windows has no wait for part of the disk's work, so each file is flushed as it ends.
+struct ShortFiles::State {};
+
+ShortFiles::ShortFiles() = default;
+ShortFiles::~ShortFiles() = default;
+
+void ShortFiles::add(File& file, std::int64_t) { flushed(file); }
+
+bool ShortFiles::full() const { return false; }
+
+void ShortFiles::awaitBytes() {}
+
+void ShortFiles::awaitWhole(const std::string&) {}
 
 }  // namespace quorvel

@@ -1,12 +1,17 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/file_system.h"
 #include "platform/run_error.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvel {
 
-bool isOrdinaryFile(const std::string& path) { return ordinaryFileLength(path).has_value(); }
+bool isOrdinaryFile(const std::string& path) {
+    return ordinaryFileLength(path).has_value();
+}
 
 std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
     constexpr DWORD notOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
@@ -55,21 +60,61 @@ void replaceFile(const std::string& from, const std::string& to) {
 
 void syncFolder(const std::string& /*folder*/) {}
 
-std::optional<std::int64_t> freeSpace(const std::string& folder) {
-    ULARGE_INTEGER available;
-    if (!GetDiskFreeSpaceExW(widened(folder).c_str(), &available, nullptr, nullptr)) {
+namespace {
+
+// The root of the volume that holds `folder`: C:\, \\server\share\ or a mounted folder.
+std::wstring volumeRoot(const std::wstring& folder) {
+    std::vector<wchar_t> root(folder.size() + 2);
+    if (!GetVolumePathNameW(folder.c_str(), root.data(), static_cast<DWORD>(root.size()))) {
+        return L"";
+    }
+    return root.data();
+}
+
+std::int64_t clusterSize(const std::wstring& root) {
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                           &clusters)) {
+        return 1;
+    }
+    return std::max<std::int64_t>(std::int64_t{sectorsPerCluster} * bytesPerSector, 1);
+}
+
+// The volume's file system by the name Windows gives it: "FAT" (FAT12 and FAT16), "FAT32".
+std::optional<FileSizeLimit> sizeLimitOf(const std::wstring& root) {
+    wchar_t name[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, name,
+                               MAX_PATH + 1)) {
         return std::nullopt;
     }
-    return static_cast<std::int64_t>(available.QuadPart);
+    const std::wstring fileSystem = name;
+    if (fileSystem != L"FAT" && fileSystem != L"FAT32") return std::nullopt;
+    return FileSizeLimit{narrowed(fileSystem), fatLargestFile};
+}
+
+}  // namespace
+
+std::optional<FileSystemFacts> fileSystemOf(const std::string& folder) {
+    const std::wstring wideFolder = widened(folder);
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExW(wideFolder.c_str(), &available, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    FileSystemFacts facts;
+    facts.freeBytes = static_cast<std::int64_t>(available.QuadPart);
+    const std::wstring root = volumeRoot(wideFolder);
+    if (root.empty()) return facts;
+    facts.allocationUnit = clusterSize(root);
+    facts.sizeLimit = sizeLimitOf(root);
+    return facts;
 }
 
 // A link (reparse point), a folder or a name that other links share gives nothing back.
 std::int64_t spaceFreedByReplacing(const std::string& path) {
-    const HANDLE handle = CreateFileW(widened(path).c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                      nullptr);
+    const HANDLE handle =
+        CreateFileW(widened(path).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return 0;
     BY_HANDLE_FILE_INFORMATION info;
     const bool known = GetFileInformationByHandle(handle, &info);

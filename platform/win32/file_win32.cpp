@@ -30,16 +30,20 @@ HANDLE openOrdinary(const std::string& path, DWORD access, DWORD share, DWORD di
 
 }  // namespace
 
-File::File(NativeHandle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+File::File(NativeHandle handle, std::string path, std::string name)
+    : handle_(handle), path_(std::move(path)), name_(std::move(name)) {}
 
 File::File(File&& other) noexcept
-    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), path_(std::move(other.path_)) {}
+    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)),
+      path_(std::move(other.path_)),
+      name_(std::move(other.name_)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
         handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
         path_ = std::move(other.path_);
+        name_ = std::move(other.name_);
     }
     return *this;
 }
@@ -49,12 +53,13 @@ File::~File() {
 }
 
 File File::openForReading(const std::string& path) {
-    return File(openOrdinary(path, GENERIC_READ, readingShare, OPEN_EXISTING, "Cannot open"), path);
+    return File(openOrdinary(path, GENERIC_READ, readingShare, OPEN_EXISTING, "Cannot open"), path,
+                path);
 }
 
 // Windows gives new files the rights of their folder; there are no permission bits to pass on.
 File File::createTemporary(const std::string& folder, const std::string& stem,
-                           unsigned /*permissions*/) {
+                           unsigned /*permissions*/, const std::string& shownAs) {
     // CREATE_NEW fails on any existing name, so the file is ours alone; a taken name moves on.
     static std::atomic<unsigned> counter{0};
     const std::string inFolder = folder.ends_with('\\') ? folder : folder + '\\';
@@ -64,24 +69,24 @@ File File::createTemporary(const std::string& folder, const std::string& stem,
         const HANDLE handle =
             CreateFileW(widened(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, writingShare,
                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) return File(handle, path);
+        if (handle != INVALID_HANDLE_VALUE) return File(handle, path, shownAs);
         const DWORD error = GetLastError();
         if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100) {
-            throwSystemError("Cannot create a file in", folder);
+            throwSystemError("Cannot write", shownAs);
         }
     }
 }
 
 std::int64_t File::length() const {
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle_, &size)) throwSystemError("Cannot read the length of", path_);
+    if (!GetFileSizeEx(handle_, &size)) throwSystemError("Cannot read the length of", name_);
     return size.QuadPart;
 }
 
 FileIdentity File::identity() const {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(handle_, &info)) {
-        throwSystemError("Cannot read the attributes of", path_);
+        throwSystemError("Cannot read the attributes of", name_);
     }
     return {info.dwVolumeSerialNumber,
             (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
@@ -92,13 +97,13 @@ unsigned File::permissions() const {
 }
 
 void File::flush() {
-    if (!FlushFileBuffers(handle_)) throwSystemError("Cannot write", path_);
+    if (!FlushFileBuffers(handle_)) throwSystemError("Cannot write", name_);
 }
 
 void File::close() {
     const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
     if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle))
-        throwSystemError("Cannot write", path_);
+        throwSystemError("Cannot write", name_);
 }
 
 }  // namespace quorvel

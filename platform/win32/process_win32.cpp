@@ -51,9 +51,33 @@ std::string environmentVariable(const std::string& name) {
     return narrowed(value);
 }
 
+struct StartedProgram::Watch {
+    explicit Watch(HANDLE process_) : process(process_) {}
+    ~Watch() { CloseHandle(process); }
+    Watch(const Watch&) = delete;
+    Watch& operator=(const Watch&) = delete;
+
+    HANDLE process;
+    State state = State::running;
+};
+
+StartedProgram::StartedProgram(std::unique_ptr<Watch> watch) : watch_(std::move(watch)) {}
+StartedProgram::StartedProgram(StartedProgram&&) noexcept = default;
+StartedProgram::~StartedProgram() = default;
+
+StartedProgram::State StartedProgram::state() {
+    DWORD exitCode = 0;
+    if (watch_->state == State::running &&
+        WaitForSingleObject(watch_->process, 0) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(watch_->process, &exitCode)) {
+        watch_->state = exitCode == 0 ? State::succeeded : State::failed;
+    }
+    return watch_->state;
+}
+
 // The program is named on its own, so the system never guesses where an unquoted path with
 // blanks ends (C:\Program.exe for C:\Program Files\...); the command line is only its argument.
-void startProgram(const std::string& program, const std::string& argument) {
+StartedProgram startProgram(const std::string& program, const std::string& argument) {
     const std::wstring programPath = widened(program);
     std::wstring commandLine = L"\"" + programPath + L"\" " + quotedArgument(widened(argument));
     STARTUPINFOW startup{};
@@ -66,7 +90,7 @@ void startProgram(const std::string& program, const std::string& argument) {
         throwSystemError("Cannot start", program);
     }
     CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    return StartedProgram(std::make_unique<StartedProgram::Watch>(started.hProcess));
 }
 
 std::string executableName() {

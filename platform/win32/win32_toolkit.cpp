@@ -268,13 +268,9 @@ void Win32Toolkit::doEvents() {
     }
 }
 
-// Paints only: clicks and keys wait in the queue for the next yield.
-void Win32Toolkit::repaint() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
-        DispatchMessageW(&message);
-    }
-}
+// Every message, as between two pieces: the inputs are disabled during a run, and the close box
+// and the update link must answer in the middle of a long piece too.
+void Win32Toolkit::repaint() { doEvents(); }
 
 int Win32Toolkit::run() {
     MSG message{};

@@ -669,8 +669,8 @@ class QtWindowTest : public QObject {
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(kit->windowClosed());
         QCOMPARE(modals->seen(), 0);  // no message after the close
-        QCOMPARE(namesIn(in.path()), (QStringList{"a.bin", "a.bin_1.xst"}));
-        QCOMPARE(readFile(source + "_1.xst"), bytes.left(1000));  // a whole piece
+        // Piece 1 is put in place only once the set is whole.
+        QCOMPARE(namesIn(in.path()), (QStringList{"a.bin"}));
     }
 
     void closingDuringAJoinLeavesNothingPartial() {

@@ -16,7 +16,9 @@ HeadlessControl::HeadlessControl(const ControlDesign& design_, HeadlessControl* 
       value_(design_.selected ? 1 : 0),
       width_(static_cast<float>(design_.width)) {}
 
-void HeadlessControl::setFocus() { kit_.focus_ = this; }
+void HeadlessControl::setFocus() {
+    kit_.focus_ = this;
+}
 
 bool HeadlessControl::usable() const {
     return visible_ && enabled_ && (!frame || frame->usable());
@@ -38,7 +40,9 @@ HeadlessControl& HeadlessToolkit::control(const std::string& name) {
     return *found->second;
 }
 
-std::string HeadlessToolkit::focused() const { return focus_ ? focus_->design.name : ""; }
+std::string HeadlessToolkit::focused() const {
+    return focus_ ? focus_->design.name : "";
+}
 
 bool HeadlessToolkit::click(const std::string& name) {
     HeadlessControl& target = control(name);
@@ -83,6 +87,11 @@ std::string HeadlessToolkit::inputBox(const std::string& prompt, const std::stri
 void HeadlessToolkit::doEvents() {
     ++yields;
     if (onYield) onYield(yields);
+}
+
+void HeadlessToolkit::repaint() {
+    ++repaints;
+    if (onRepaint) onRepaint(repaints);
 }
 
 #ifndef _WIN32

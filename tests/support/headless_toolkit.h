@@ -79,6 +79,9 @@ public:
     // Runs at each yield, with the yield's number counted from 1.
     std::function<void(int)> onYield;
     int yields = 0;
+    // Runs at each step of a long piece or check, with the step's number counted from 1.
+    std::function<void(int)> onRepaint;
+    int repaints = 0;
 
 #ifndef _WIN32
     // Dialog answers, taken in turn; with none left, the dialog is cancelled.
@@ -110,7 +113,7 @@ public:
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
     void doEvents() override;
-    void repaint() override {}
+    void repaint() override;
 
     const WindowDesign* window = nullptr;
     bool shown = false;

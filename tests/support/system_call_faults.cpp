@@ -1,5 +1,6 @@
 #include "tests/support/system_call_faults.h"
 
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -9,11 +10,13 @@ namespace quorvel::testing::faults {
 
 bool kernelCopyMissing = false;
 bool flushFails = false;
+std::optional<ReportedFileSystem> reportedFileSystem;
 
 }  // namespace quorvel::testing::faults
 
 using quorvel::testing::faults::flushFails;
 using quorvel::testing::faults::kernelCopyMissing;
+using quorvel::testing::faults::reportedFileSystem;
 
 // Defined in the test program, these take the C library's place for every caller in it.
 extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
@@ -27,8 +30,19 @@ extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* 
 
 extern "C" int fsync(int fd) {
     if (flushFails) {
+        flushFails = false;  // only the next one: the disk is fine again afterwards
         errno = EIO;
         return -1;
     }
     return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+extern "C" int statfs(const char* path, struct statfs* status) noexcept {
+    const int result = static_cast<int>(::syscall(SYS_statfs, path, status));
+    if (result != 0 || !reportedFileSystem) return result;
+    status->f_type = reportedFileSystem->type;
+    status->f_bsize = status->f_frsize = reportedFileSystem->unit;
+    status->f_bfree = status->f_bavail = reportedFileSystem->freeUnits;
+    status->f_blocks = reportedFileSystem->totalUnits;
+    return 0;
 }

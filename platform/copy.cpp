@@ -1,0 +1,96 @@
+#include "platform/copy.h"
+
+#include <algorithm>
+
+namespace quorvel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A step takes about this long at the pace last measured: the window answers between two steps,
+// well within 50 ms, on a fast disk and on a slow stick alike.
+constexpr Clock::duration stepTime = std::chrono::milliseconds(15);
+constexpr std::int64_t smallestStep = std::int64_t{256} << 10;
+constexpr std::int64_t largestStep = std::int64_t{256} << 20;
+
+}  // namespace
+
+WriteOutPacer::WriteOutPacer(std::string folder)
+    : folder_(std::move(folder)), stepSize_(smallestStep), stepStarted_(Clock::now()) {}
+
+std::int64_t WriteOutPacer::room(const File& file) const {
+    return stepSize_ - (&file == file_ ? written_ - stepBegin_ : 0);
+}
+
+void WriteOutPacer::follow(File& file) {
+    if (&file == file_) return;
+    file_ = &file;
+    written_ = stepBegin_ = inFlight_ = onMedium_ = 0;
+}
+
+bool WriteOutPacer::written(File& file, std::int64_t length) {
+    follow(file);
+    written_ += length;
+    const std::int64_t step = written_ - stepBegin_;
+    if (step < stepSize_) return false;
+    startWriteOut(file, stepBegin_, written_);
+    awaitWriteOut(file, inFlight_, stepBegin_);
+    onMedium_ = inFlight_ = stepBegin_;
+    stepBegin_ = written_;
+    endStep(step);
+    return true;
+}
+
+// A file of several steps has at most two still to come, and waits for them alone. Files shorter
+// than a step are waited for together, a step's worth at a time.
+void WriteOutPacer::fileEnded(File& file) {
+    follow(file);
+    file_ = nullptr;
+    if (stepBegin_ > 0) {
+        file.flush();
+        return;
+    }
+    shortFiles_.add(file, written_);
+    shortFilesEnded_ = true;
+    shortBytes_ += written_;
+    if (shortBytes_ >= stepSize_ || shortFiles_.full()) {
+        shortFiles_.awaitBytes();
+        endStep(shortBytes_);
+        shortBytes_ = 0;
+    }
+}
+
+void WriteOutPacer::awaitEndedFiles() {
+    if (!shortFilesEnded_) return;
+    shortFiles_.awaitWhole(folder_);
+    shortFilesEnded_ = false;
+    shortBytes_ = 0;
+}
+
+// The next step is what the last one's pace moves in one step time; it at most doubles, since
+// the wait for a step shows only one step later.
+void WriteOutPacer::endStep(std::int64_t bytes) {
+    const Clock::time_point now = Clock::now();
+    const auto took = std::max<Clock::rep>((now - stepStarted_).count(), 1);
+    const double paced = static_cast<double>(bytes) * static_cast<double>(stepTime.count()) /
+                         static_cast<double>(took);
+    const double ceiling = static_cast<double>(std::min(2 * stepSize_, largestStep));
+    stepSize_ = static_cast<std::int64_t>(std::clamp(paced, static_cast<double>(smallestStep),
+                                                     std::max(ceiling, 1.0 * smallestStep)));
+    stepStarted_ = now;
+}
+
+void copyBytes(File& from, File& to, std::int64_t length, WriteOutPacer& pacer,
+               const std::function<void(std::int64_t)>& afterStep) {
+    ChunkCopier chunks(from, to, length);
+    const std::int64_t begin = pacer.writtenTo(to);
+    for (std::int64_t left = length; left > 0;) {
+        const std::int64_t copied = chunks.copy(std::min(left, pacer.room(to)));
+        left -= copied;
+        if (pacer.written(to, copied) && left > 0 && afterStep) {
+            afterStep(std::max<std::int64_t>(0, pacer.onMedium(to) - begin));
+        }
+    }
+}
+
+}  // namespace quorvel

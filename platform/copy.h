@@ -1,0 +1,106 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/file.h"
+
+namespace quorvel {
+
+// Files shorter than a step, ended but not yet known to be on the medium. Waiting for each alone
+// would cost more than writing it, so they are waited for together.
+class ShortFiles {
+public:
+    ShortFiles();
+    ShortFiles(const ShortFiles&) = delete;
+    ShortFiles& operator=(const ShortFiles&) = delete;
+    ~ShortFiles();
+    // `file` ends after `length` bytes and is about to be closed: its bytes go on their way.
+    void add(File& file, std::int64_t length);
+    // True when no more should wait before awaitBytes().
+    bool full() const;
+    // Returns once the bytes of every file added are on the medium.
+    void awaitBytes();
+    // Returns once every file added, with its entry in `folder`, is on the medium.
+    void awaitWhole(const std::string& folder);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Puts what a run writes on the medium as it goes, in steps sized by time: each step's write-out
+// starts as soon as it is written, and the step before it is waited for, so at most two steps are
+// ever only in memory and no single wait lasts much longer than a step. One pacer serves a whole
+// run, across all the files it writes into `folder`; each file is written in order from its start.
+class WriteOutPacer {
+public:
+    explicit WriteOutPacer(std::string folder);
+
+    // The most bytes to copy into `file` before the next call to written(): what is left of the
+    // step.
+    std::int64_t room(const File& file) const;
+    // `length` more bytes were written at the end of `file`. True when that ended a step: the
+    // window may answer now.
+    bool written(File& file, std::int64_t length);
+    // Bytes of `file` (the file being written) that are already on the medium, counted from its
+    // start, and bytes written to it.
+    std::int64_t onMedium(const File& file) const { return &file == file_ ? onMedium_ : 0; }
+    std::int64_t writtenTo(const File& file) const { return &file == file_ ? written_ : 0; }
+    // `file` is complete and about to be closed: a long one is put on the medium now, a short
+    // one goes on its way there.
+    void fileEnded(File& file);
+    // Returns once every file ended so far is on the medium, with its folder entry.
+    void awaitEndedFiles();
+
+private:
+    void follow(File& file);
+    void endStep(std::int64_t bytes);
+
+    std::string folder_;
+    File* file_ = nullptr;
+    std::int64_t written_ = 0;       // in file_
+    std::int64_t stepBegin_ = 0;     // in file_: where the step being written began
+    std::int64_t inFlight_ = 0;      // in file_: where the step whose write-out was started began
+    std::int64_t onMedium_ = 0;      // in file_
+    ShortFiles shortFiles_;
+    std::int64_t shortBytes_ = 0;  // of short files not yet known to be on the medium
+    bool shortFilesEnded_ = false;  // since the last awaitEndedFiles()
+    std::int64_t stepSize_;
+    std::chrono::steady_clock::time_point stepStarted_;
+};
+
+// Copies `length` bytes from the current position of `from` to the end of `to`, never more than
+// a step at a time: after each step but the last, `afterStep` gets the bytes of this copy that
+// are on the medium, so a window can show them and answer. A source that ends early is an error:
+// nothing short is ever passed off as complete.
+void copyBytes(File& from, File& to, std::int64_t length, WriteOutPacer& pacer,
+               const std::function<void(std::int64_t onMedium)>& afterStep = {});
+
+// What each system supplies to the copy.
+
+// Moves bytes from the current position of one file to that of another, as fast as the system
+// allows for a copy of that length.
+class ChunkCopier {
+public:
+    ChunkCopier(File& from, File& to, std::int64_t length);
+    ChunkCopier(const ChunkCopier&) = delete;
+    ChunkCopier& operator=(const ChunkCopier&) = delete;
+    ~ChunkCopier();
+    // Copies at least one and at most `wanted` bytes, and tells how many.
+    std::int64_t copy(std::int64_t wanted);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Starts putting bytes `begin` to `end` of `file` on the medium, and returns.
+void startWriteOut(File& file, std::int64_t begin, std::int64_t end);
+// Returns once bytes `begin` to `end` of `file` are on the medium.
+void awaitWriteOut(File& file, std::int64_t begin, std::int64_t end);
+
+}  // namespace quorvel

@@ -1,0 +1,285 @@
+#include <linux/magic.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/texts.h"
+#include "tests/support/fault_run.h"
+#include "tests/support/system_call_faults.h"
+
+namespace fs = std::filesystem;
+
+namespace quorvel::testing {
+namespace {
+
+constexpr std::int64_t GiB = std::int64_t{1} << 30;
+constexpr std::int64_t fatLimit = 4 * GiB - 1;
+constexpr long exfatMagic = 0x2011BAB0;
+const std::string fatLimitText = "holds no file over 4 GiB - 1 byte";
+
+// A file of `length` bytes that takes no room on the disk: all hole.
+void writeHole(const std::string& path, std::int64_t length) {
+    writeBytes(path, "");
+    fs::resize_file(path, static_cast<std::uintmax_t>(length));
+}
+
+// Large sources and pieces are holes, so the checks look at names only: nothing written means
+// nothing new in the destination.
+class LimitTest : public FaultTest {
+  protected:
+    RunOutcome splitHole(std::int64_t length, const std::string& parts,
+                         const std::string& destination) {
+        writeHole(dir / "a.bin", length);
+        return outcomeOf([&] { split(dir / "a.bin", destination, parts); });
+    }
+    RunOutcome joinHoles(int pieces, std::int64_t pieceLength, const std::string& destination) {
+        for (int n = 1; n <= pieces; ++n) writeHole(piece("a.bin", n), pieceLength);
+        return outcomeOf([&] {
+            kit.click("Opt2");
+            kit.click("Check1");
+            join(piece("a.bin", 1), destination);
+        });
+    }
+};
+
+struct OverLimit {
+    std::int64_t length;
+    std::string parts, firstPiece, fewestParts;
+};
+
+class SplitOntoFat : public LimitTest, public ::testing::WithParamInterface<OverLimit> {};
+
+// Refused before the first byte, with the parts count that would do; the remainder, which the
+// first piece carries, counts.
+TEST_P(SplitOntoFat, APieceOverTheLargestFileIsRefusedWithTheFewestPartsThatFit) {
+    const faults::Reporting fat({MSDOS_SUPER_MAGIC, 32768, 1000000, 2000000});
+    const OverLimit& c = GetParam();
+    const RunOutcome outcome = splitHole(c.length, c.parts, out.path());
+    expectCleanFailure(outcome,
+                       {"Cannot split a.bin into " + c.parts + " parts in " + out.path(),
+                        "its file system (FAT) " + fatLimitText, "piece 1 would be " + c.firstPiece,
+                        "Split it into at least " + c.fewestParts + " parts."});
+    EXPECT_TRUE(out.names().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(, SplitOntoFat,
+                         ::testing::Values(OverLimit{8 * GiB, "2", "4.0 GiB", "3"},
+                                           // 4 GiB - 2 bytes each, and 2 more in piece 1
+                                           OverLimit{3 * fatLimit - 1, "3", "4.0 GiB", "4"},
+                                           // 4 GiB each: one byte over
+                                           OverLimit{40 * GiB, "9", "4.5 GiB", "11"}),
+                         [](const auto& row) { return "Parts" + row.param.parts; });
+
+// A piece of exactly the largest file passes that check and meets the next one, as does any
+// piece on exFAT.
+TEST_F(LimitTest, PiecesUpToTheLargestFileAndAnySizeOnExfatPassTheLimit) {
+    for (const long type : {long{MSDOS_SUPER_MAGIC}, exfatMagic}) {
+        const faults::Reporting full({type, 4096, 2, 4});
+        const std::int64_t length = type == exfatMagic ? 8 * GiB : 2 * fatLimit;
+        const RunOutcome outcome = splitHole(length, "2", out.path());
+        expectCleanFailure(outcome, {"Not enough free space in " + out.path()});
+        EXPECT_TRUE(out.names().empty());
+    }
+}
+
+TEST_F(LimitTest, AJoinedFileOverTheLargestFileIsRefusedAndThePiecesStay) {
+    const faults::Reporting fat({MSDOS_SUPER_MAGIC, 32768, 1000000, 2000000});
+    const RunOutcome outcome = joinHoles(3, 2 * GiB, out.path());
+    expectCleanFailure(
+        outcome, {"Cannot join a.bin in " + out.path(), "its file system (FAT) " + fatLimitText,
+                  "the joined file would be 6.0 GiB."});
+    EXPECT_TRUE(out.names().empty());
+    EXPECT_EQ(dir.names().size(), 3u);
+}
+
+struct Clusters {
+    std::uint64_t free;
+    bool fits;
+};
+
+class ClusterRounding : public LimitTest, public ::testing::WithParamInterface<Clusters> {};
+
+// Three pieces of 40,000 bytes take two 32 KiB clusters each: 6 clusters, though their bytes
+// would fit in 4.
+TEST_P(ClusterRounding, EachPieceCountsInWholeClusters) {
+    const faults::Reporting fat({MSDOS_SUPER_MAGIC, 32768, GetParam().free, 100000});
+    const std::string bytes = patternBytes(120000);
+    writeBytes(dir / "a.bin", bytes);
+    const RunOutcome outcome = outcomeOf([&] { split(dir / "a.bin", out.path(), "3"); });
+    if (GetParam().fits) {
+        EXPECT_EQ(outcome.messages, std::vector<std::string>{text::splitDone});
+        EXPECT_EQ(out.names().size(), 3u);
+    } else {
+        expectCleanFailure(outcome, {"192.0 KiB needed", "160.0 KiB free"});
+        EXPECT_TRUE(out.names().empty());
+    }
+}
+
+TEST_P(ClusterRounding, TheJoinedFileCountsInWholeClusters) {
+    const faults::Reporting fat({MSDOS_SUPER_MAGIC, 32768, GetParam().free - 2, 100000});
+    const std::string bytes = patternBytes(120000);
+    for (const auto& [path, slice] : piecesOf(dir.path(), "a.bin", bytes, 3)) {
+        writeBytes(path, slice);
+    }
+    const RunOutcome outcome = outcomeOf([&] { join(piece("a.bin", 1), out.path()); });
+    if (GetParam().fits) {
+        EXPECT_EQ(outcome.messages, std::vector<std::string>{text::jointDone});
+        EXPECT_TRUE(bytesOf(out / "a.bin") == bytes);
+    } else {
+        expectCleanFailure(outcome, {"128.0 KiB needed", "96.0 KiB free"});
+        EXPECT_TRUE(out.names().empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, ClusterRounding,
+                         ::testing::Values(Clusters{5, false}, Clusters{6, true}),
+                         [](const auto& row) {
+                             return row.param.fits ? "Fits" : "BytesFitClustersDoNot";
+                         });
+
+// No blocks at all is a file system that does not tell, not a full one.
+TEST_F(LimitTest, AFileSystemThatReportsNoSizeIsNotTakenForFull) {
+    const faults::Reporting silent({MSDOS_SUPER_MAGIC, 1024, 0, 0});
+    writeBytes(dir / "a.bin", patternBytes(3000));
+    const RunOutcome outcome = outcomeOf([&] { split(dir / "a.bin", out.path(), "3"); });
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{text::splitDone});
+}
+
+// The same on real file systems: an image formatted and mounted through its FUSE driver, as
+// removable media are where the kernel has no driver of its own.
+class MountedImage {
+  public:
+    // `format` and `mount` are shell commands; IMAGE, DEVICE and FOLDER stand for the paths.
+    MountedImage(const std::string& format, const std::string& mount, bool onLoopDevice) {
+        if (::geteuid() != 0) return;
+        const std::string image = folder_ / "image";
+        writeHole(image, 64 << 20);
+        std::string device = image;
+        if (onLoopDevice) {
+            device = output("losetup -f --show " + image);
+            if (device.empty()) return;
+            loopDevice_ = device;
+        }
+        ::mkdir(mountPoint().c_str(), 0755);
+        mounted_ = run(substituted(format, device)) && run(substituted(mount, device));
+    }
+    ~MountedImage() {
+        if (mounted_) ::umount2(mountPoint().c_str(), MNT_DETACH);
+        if (!loopDevice_.empty()) run("losetup -d " + loopDevice_);
+    }
+    MountedImage(const MountedImage&) = delete;
+    MountedImage& operator=(const MountedImage&) = delete;
+
+    bool mounted() const { return mounted_; }
+    std::string mountPoint() const { return folder_ / "mounted"; }
+    // Fills all but `units` allocation units with a file of no use.
+    void leaveFree(std::int64_t units) const {
+        struct statfs status {};
+        ::statfs(mountPoint().c_str(), &status);
+        const auto bytes = (static_cast<std::int64_t>(status.f_bavail) - units) * status.f_bsize;
+        writeBytes(mountPoint() + "/filler", std::string(static_cast<std::size_t>(bytes), 'f'));
+    }
+
+  private:
+    static bool run(const std::string& command) {
+        return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+    }
+    static std::string output(const std::string& command) {
+        std::string text;
+        if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
+            ::pclose(pipe);
+        }
+        while (!text.empty() && text.back() == '\n') text.pop_back();
+        return text;
+    }
+    std::string substituted(std::string command, const std::string& device) const {
+        for (const auto& [name, value] :
+             {std::pair<std::string, std::string>{"IMAGE", folder_ / "image"},
+              {"DEVICE", device},
+              {"FOLDER", mountPoint()}}) {
+            for (auto at = command.find(name); at != std::string::npos; at = command.find(name)) {
+                command.replace(at, name.size(), value);
+            }
+        }
+        return command;
+    }
+
+    TempFolder folder_;
+    std::string loopDevice_;
+    bool mounted_ = false;
+};
+
+#define SKIP_UNLESS_MOUNTED(image, what)                        \
+    if (!(image).mounted()) {                                   \
+        GTEST_SKIP() << "cannot mount " what                    \
+                        " (needs root, /dev/fuse and scripts/"  \
+                        "install-deps.sh's file system tools)"; \
+    }
+
+// FAT32 with 512-byte clusters, on which fusefat reports no size at all.
+MountedImage fat32() {
+    return MountedImage("mkfs.vfat -F 32 -S 512 -s 1 IMAGE", "fusefat -o rw+ IMAGE FOLDER", false);
+}
+
+TEST_F(LimitTest, OnFatThroughFusefatTheLargestFileIsKnownAndNoSizeIsNotFull) {
+    const MountedImage fat = fat32();
+    SKIP_UNLESS_MOUNTED(fat, "a FAT32 image through fusefat");
+    const std::string stick = fat.mountPoint();
+
+    expectCleanFailure(splitHole(8 * GiB, "2", stick),
+                       {"its file system (FAT (fusefat)) " + fatLimitText, "at least 3 parts"});
+    EXPECT_TRUE(fs::is_empty(stick));
+    expectCleanFailure(joinHoles(3, 2 * GiB, stick), {"Cannot join a.bin in " + stick});
+    EXPECT_TRUE(fs::is_empty(stick));
+
+    fs::remove(dir / "a.bin");
+    const std::string bytes = patternBytes(30000);
+    writeBytes(dir / "b.bin", bytes);
+    const RunOutcome outcome = outcomeOf([&] {
+        kit.click("Opt1");
+        split(dir / "b.bin", stick, "3");
+    });
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{text::splitDone});
+    for (const auto& [path, slice] : piecesOf(stick, "b.bin", bytes, 3)) {
+        EXPECT_TRUE(bytesOf(path) == slice) << path;
+    }
+}
+
+// exFAT and NTFS hold files of any size: a large split there meets the free-space check only.
+TEST_F(LimitTest, OnExfatAndNtfsThroughFuseNoFileIsTooLarge) {
+    const MountedImage exfat("mkfs.exfat DEVICE", "mount.exfat-fuse DEVICE FOLDER", true);
+    const MountedImage ntfs("mkfs.ntfs -F -Q DEVICE", "ntfs-3g DEVICE FOLDER", true);
+    SKIP_UNLESS_MOUNTED(exfat, "an exFAT image through exfat-fuse");
+    SKIP_UNLESS_MOUNTED(ntfs, "an NTFS image through ntfs-3g");
+    for (const MountedImage* image : {&exfat, &ntfs}) {
+        const RunOutcome outcome = splitHole(8 * GiB, "2", image->mountPoint());
+        expectCleanFailure(outcome, {"Not enough free space in " + image->mountPoint()});
+    }
+}
+
+// 32 KiB clusters: five free take two pieces of 50,000 bytes (two clusters each), not three of
+// 40,000, whose bytes would fit too.
+TEST_F(LimitTest, OnExfatThroughFuseThePiecesCountInWholeClusters) {
+    const MountedImage exfat("mkfs.exfat -c 32K DEVICE", "mount.exfat-fuse DEVICE FOLDER", true);
+    SKIP_UNLESS_MOUNTED(exfat, "an exFAT image through exfat-fuse");
+    exfat.leaveFree(5);
+    writeBytes(dir / "a.bin", patternBytes(120000));
+    writeBytes(dir / "b.bin", patternBytes(100000));
+    const std::string stick = exfat.mountPoint();
+
+    expectCleanFailure(outcomeOf([&] { split(dir / "a.bin", stick, "3"); }),
+                       {"192.0 KiB needed", "160.0 KiB free"});
+    const RunOutcome outcome = outcomeOf([&] { split(dir / "b.bin", stick, "2"); });
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{text::splitDone});
+    EXPECT_EQ(bytesOf(stick + "/b.bin_2.xst"), patternBytes(100000).substr(50000));
+}
+
+}  // namespace
+}  // namespace quorvel::testing
