@@ -1,9 +1,11 @@
 #include "platform/win32/win32_control.h"
 
+#include <oleacc.h>
 #include <uxtheme.h>
 #include <vssym32.h>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 #include "platform/legible_color.h"
@@ -97,6 +99,39 @@ void drawFocusFrame(HDC dc, RECT place, COLORREF color, int thickness) {
     DeleteObject(brush);
 }
 
+// The system's store of what screen readers are told beyond what a control says of itself;
+// none where COM is not running.
+struct ReleaseServices {
+    void operator()(IAccPropServices* services) const { services->Release(); }
+};
+std::unique_ptr<IAccPropServices, ReleaseServices> annotations() {
+    IAccPropServices* services = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
+        return nullptr;
+    }
+    return std::unique_ptr<IAccPropServices, ReleaseServices>(services);
+}
+
+// Screen readers take a label for plain text; the annotation tells them this one is a link.
+void announceAsLink(HWND link) {
+    const auto services = annotations();
+    if (!services) return;
+    VARIANT role;
+    VariantInit(&role);
+    role.vt = VT_I4;
+    role.lVal = ROLE_SYSTEM_LINK;
+    services->SetHwndProp(link, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_ROLE,
+                          role);
+}
+
+void forgetAnnouncement(HWND link) {
+    const auto services = annotations();
+    if (!services) return;
+    MSAAPROPID role = PROPID_ACC_ROLE;
+    services->ClearHwndProps(link, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &role, 1);
+}
+
 Color designColor(COLORREF color) {
     return {GetRValue(color), GetGValue(color), GetBValue(color)};
 }
@@ -128,11 +163,15 @@ Win32Control::Win32Control(const ControlDesign& design, HWND parent, int id, boo
     showPicture();
     setToolTip(design.toolTip);
     if (*design.accessibleName) nameByText(design.accessibleName);
-    if (isLink()) SetWindowSubclass(handle_, linkProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    if (drawsOwnFocusFrame()) {
+        SetWindowSubclass(handle_, focusFrameProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    if (isLink()) announceAsLink(handle_);
 }
 
 Win32Control::~Win32Control() {
-    if (isLink()) RemoveWindowSubclass(handle_, linkProc, 0);
+    if (drawsOwnFocusFrame()) RemoveWindowSubclass(handle_, focusFrameProc, 0);
+    if (isLink()) forgetAnnouncement(handle_);
     kit_.forget(handle_);
     DestroyWindow(handle_);
     if (backBrush_) DeleteObject(backBrush_);
@@ -199,18 +238,31 @@ void Win32Control::nameByText(const std::string& name) {
     if (design_.kind == PictureButton) SetWindowTextW(handle_, widened(name).c_str());
 }
 
-// The static control draws the caption; the link adds its focus frame and redraws as the focus
-// comes and goes.
-LRESULT CALLBACK Win32Control::linkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                        UINT_PTR, DWORD_PTR self) {
+bool Win32Control::drawsOwnFocusFrame() const {
+    return isLink() || design_.kind == PictureButton;
+}
+
+// The control draws itself; the focus frame goes over it, whatever the keyboard-cues setting:
+// on the link, a line of its own colour round the caption; on a picture button, a solid frame
+// inside its edge. The frame is redrawn whenever the focus or the pressed look changes.
+LRESULT CALLBACK Win32Control::focusFrameProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam, UINT_PTR, DWORD_PTR self) {
     const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-    if (message == WM_SETFOCUS || message == WM_KILLFOCUS) InvalidateRect(window, nullptr, TRUE);
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS || message == BM_SETSTATE) {
+        InvalidateRect(window, nullptr, TRUE);
+    }
     if (message == WM_PAINT && GetFocus() == window) {
-        const auto& link = *reinterpret_cast<const Win32Control*>(self);
+        const auto& control = *reinterpret_cast<const Win32Control*>(self);
         RECT place;
         GetClientRect(window, &place);
         const HDC dc = GetDC(window);
-        drawFocusFrame(dc, place, colorRef(link.design_.foreColor.value_or(Color{0, 0, 0})), 1);
+        if (control.isLink()) {
+            drawFocusFrame(dc, place, colorRef(control.design_.foreColor.value_or(Color{0, 0, 0})),
+                           1);
+        } else {
+            InflateRect(&place, -2, -2);
+            drawFocusFrame(dc, place, GetSysColor(COLOR_HIGHLIGHT), 2);
+        }
         ReleaseDC(window, dc);
     }
     return result;
@@ -304,17 +356,6 @@ LRESULT Win32Control::drawOption(const NMCUSTOMDRAW& draw) const {
         drawFocusFrame(draw.hdc, whole, ink, 2);
     }
     return CDRF_SKIPDEFAULT;
-}
-
-// Whatever the keyboard-cues setting, the focused button shows a solid frame inside its edge.
-LRESULT Win32Control::drawPictureButton(const NMCUSTOMDRAW& draw) const {
-    if (draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYPOSTPAINT;
-    if (draw.dwDrawStage == CDDS_POSTPAINT && GetFocus() == handle_) {
-        RECT place = draw.rc;
-        InflateRect(&place, -2, -2);
-        drawFocusFrame(draw.hdc, place, GetSysColor(COLOR_HIGHLIGHT), 2);
-    }
-    return CDRF_DODEFAULT;
 }
 
 }  // namespace quorvel

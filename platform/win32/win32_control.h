@@ -48,8 +48,6 @@ class Win32Control : public Control {
     LRESULT paintColors(HDC dc) const;
     void drawShape(const DRAWITEMSTRUCT& item) const;
     LRESULT drawOption(const NMCUSTOMDRAW& draw) const;
-    // A picture button's focus frame, drawn over what the system draws.
-    LRESULT drawPictureButton(const NMCUSTOMDRAW& draw) const;
     // A label used as a link: it takes the focus in its turn and shows it.
     bool isLink() const { return design_.kind == ControlKind::Label && design_.handCursor; }
 
@@ -58,8 +56,9 @@ class Win32Control : public Control {
     void showPicture();
     // What a screen reader reads as the name of a picture button: its window text, never drawn.
     void nameByText(const std::string& name);
-    static LRESULT CALLBACK linkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR id, DWORD_PTR self);
+    bool drawsOwnFocusFrame() const;
+    static LRESULT CALLBACK focusFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR self);
 
     const ControlDesign& design_;
     Win32Toolkit& kit_;

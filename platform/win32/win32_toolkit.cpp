@@ -339,9 +339,6 @@ LRESULT Win32Toolkit::handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
             if (control->design().kind == ControlKind::OptionButton) {
                 return control->drawOption(draw);
             }
-            if (control->design().kind == ControlKind::PictureButton) {
-                return control->drawPictureButton(draw);
-            }
             break;
         }
         case WM_CHANGEUISTATE:
