@@ -1,9 +1,8 @@
 #include "platform/win32/win32_toolkit.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 #include <windows.h>
-
-#include <oleacc.h>  // after windows.h, which it needs
 
 #include <algorithm>
 #include <map>
