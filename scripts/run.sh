@@ -23,6 +23,7 @@ for _ in $(seq 100); do
 done
 display=$(head -1 "$number")
 [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+scripts/install-deps.sh imagemagick  # for the hint below
 echo "No screen here: Quorvel opens on the virtual display :$display (DISPLAY=:$display)."
 echo "See it with:  import -display :$display -window root screen.png"
 DISPLAY=":$display" build/quorvel

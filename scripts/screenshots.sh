@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Makes docs/screenshots/split-mode.png and docs/screenshots/joint-mode.png: the window as a
-# person sees it, with a title bar from a small window manager, on a virtual display. The
-# fields are filled through the window's own buttons and dialogs, as a person fills them.
+# Makes docs/screenshots/split-mode.png and docs/screenshots/joint-mode.png, and
+# focus-button.png and focus-link.png with the keyboard focus on a picture button and on the
+# link: the window as a person sees it, with a title bar from a small window manager, on a
+# virtual display. The fields are filled through the window's own buttons and dialogs, as a
+# person fills them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,6 +34,13 @@ shot() {
     import -window "$window" -frame "$1"
     echo "wrote $1"
 }
+
+# The keyboard focus, from where it starts (the count field): one Tab on to the folder button,
+# then back past the count field round to the link, the last stop.
+xdotool key Tab
+shot docs/screenshots/focus-button.png
+xdotool key shift+Tab shift+Tab
+shot docs/screenshots/focus-link.png
 
 # Split mode: a source picked, the count typed.
 x_click "$window" $(x_place cmd_Open)
