@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/replacing_file.h"
 #include "platform/run_error.h"
+#include "platform/wait.h"
 
 namespace quorvel {
 namespace {
@@ -74,7 +75,7 @@ void frmMain::CombineFiles() {
             return;
         }
         const std::string prefix = naming::setPrefix(sourcePath);
-        PieceLookup lookup(prefix);
+        PieceLookup lookup(prefix, answeringNowAndThen());
         const std::vector<std::int64_t> lengths =
             countPieces(lookup, sourcePath, answeringNowAndThen());
         partCount = static_cast<std::int32_t>(lengths.size());
@@ -89,7 +90,7 @@ void frmMain::CombineFiles() {
 
         std::optional<File> piece = File::openForReading(sourcePath);
         ReplacingFile output(targetPath, piece->permissions());
-        WriteOutPacer pacer(folderOf(targetPath));
+        WriteOutPacer pacer(folderOf(targetPath), answeringNowAndThen());
         // The joined file is in place and on the medium before the last progress call reports
         // success and deletes the pieces.
         const auto append = [&](std::int32_t n) {
@@ -98,7 +99,8 @@ void frmMain::CombineFiles() {
             piece.reset();
             if (n == partCount) {
                 pacer.fileEnded(output.file());
-                output.commit(Durability::onDisk);
+                waitWhileAnswering([&output] { output.commit(Durability::onDisk); },
+                                   answeringNowAndThen());
             }
             UpdateCombineProgress(n, partCount);
         };
@@ -121,7 +123,7 @@ void frmMain::UpdateCombineProgress(const std::int32_t& curNum, const std::int32
 
 // Only the joined set's own pieces go, never the folder's other piece files.
 void frmMain::deleteJoinedPieces(std::int32_t pieceCount) {
-    PieceLookup lookup(naming::setPrefix(sourcePath));
+    PieceLookup lookup(naming::setPrefix(sourcePath), answeringNowAndThen());
     removeFile(sourcePath);
     for (std::int32_t n = 2; n <= pieceCount; ++n) {
         if (const auto piece = lookup.find(n)) removeFile(piece->path);

@@ -17,7 +17,8 @@ std::string caseFolded(std::string name) {
 
 }  // namespace
 
-PieceLookup::PieceLookup(std::string prefix) : prefix_(std::move(prefix)) {}
+PieceLookup::PieceLookup(std::string prefix, std::function<void()> answering)
+    : prefix_(std::move(prefix)), answering_(std::move(answering)) {}
 
 std::optional<FoundFile> PieceLookup::find(std::int32_t n) {
     const std::string path = naming::pieceOfSet(prefix_, n);
@@ -38,7 +39,8 @@ void PieceLookup::list() {
     listed_ = true;
     const std::string stem = caseFolded(naming::fileName(prefix_));
     const std::string source = stem.substr(0, stem.size() - 1);
-    for (const std::string& name : folderEntries(folderOf(prefix_))) {
+    for (const std::string& name : folderEntries(folderOf(prefix_), answering_)) {
+        answering_();
         const std::string folded = caseFolded(name);
         const bool ofTheSet = folded.starts_with(stem) && naming::isPieceFile(folded);
         if (!ofTheSet && folded != source) continue;

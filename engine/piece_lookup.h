@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -19,8 +20,9 @@ struct FoundFile {
 // large set stays linear.
 class PieceLookup {
 public:
-    // `prefix`: a piece's path up to and including the "_" before its number.
-    explicit PieceLookup(std::string prefix);
+    // `prefix`: a piece's path up to and including the "_" before its number. `answering` is
+    // called for every name while the folder is listed, so the window answers in a large one.
+    PieceLookup(std::string prefix, std::function<void()> answering);
 
     // Piece `n`, if it is there as an ordinary file.
     std::optional<FoundFile> find(std::int32_t n);
@@ -29,6 +31,7 @@ private:
     void list();
 
     std::string prefix_;
+    std::function<void()> answering_;
     bool listed_ = false;
     bool twoSets_ = false;
     std::unordered_map<std::string, std::string> byFoldedName_;

@@ -12,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/replacing_file.h"
 #include "platform/run_error.h"
+#include "platform/wait.h"
 
 namespace quorvel {
 namespace {
@@ -85,7 +86,8 @@ void frmMain::SplitFile() {
         const std::int64_t q = length / partCount;
         const std::int64_t r = length % partCount;
 
-        WriteOutPacer pacer(folderOf(naming::piecePath(savePath, sourcePath, 1)));
+        WriteOutPacer pacer(folderOf(naming::piecePath(savePath, sourcePath, 1)),
+                            answeringNowAndThen());
         PieceData data{source, q + r, length, pacer};
         requireBytes(data, 1);
         const Destination destination(folderOf(naming::piecePath(savePath, sourcePath, 1)));
@@ -139,13 +141,16 @@ void frmMain::writePiece(PieceData& data, ReplacingFile& piece, std::int16_t num
 void frmMain::completeSplit(PieceData& data) {
     data.pacer.awaitEndedFiles();
     removeLeftoverPieces();
-    if (data.firstPiece) data.firstPiece->commit(Durability::onDisk);
+    if (data.firstPiece) {
+        waitWhileAnswering([&data] { data.firstPiece->commit(Durability::onDisk); },
+                           answeringNowAndThen());
+    }
 }
 
 // The first piece of an earlier split goes before a byte of the new one is written: whatever
 // happens next, no old first piece makes a set of old and new pieces.
 void frmMain::removeOldFirstPiece(const File& source) {
-    PieceLookup lookup(setPrefixOf(savePath, sourcePath));
+    PieceLookup lookup(setPrefixOf(savePath, sourcePath), answeringNowAndThen());
     const auto old = lookup.find(1);
     if (!old) return;
     refuseTheSourceItself(source, old->path);
@@ -155,7 +160,7 @@ void frmMain::removeOldFirstPiece(const File& source) {
 // Pieces numbered on past the new set, left by an earlier split into more parts, would be taken
 // into the set by a later join.
 void frmMain::removeLeftoverPieces() {
-    PieceLookup lookup(setPrefixOf(savePath, sourcePath));
+    PieceLookup lookup(setPrefixOf(savePath, sourcePath), answeringNowAndThen());
     for (std::int32_t n = partCount + 1;; ++n) {
         const auto leftover = lookup.find(n);
         if (!leftover) break;

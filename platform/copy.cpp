@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/wait.h"
+
 namespace quorvel {
 namespace {
 
@@ -15,8 +17,11 @@ constexpr std::int64_t largestStep = std::int64_t{256} << 20;
 
 }  // namespace
 
-WriteOutPacer::WriteOutPacer(std::string folder)
-    : folder_(std::move(folder)), stepSize_(smallestStep), stepStarted_(Clock::now()) {}
+WriteOutPacer::WriteOutPacer(std::string folder, std::function<void()> answer)
+    : folder_(std::move(folder)),
+      answer_(std::move(answer)),
+      stepSize_(smallestStep),
+      stepStarted_(Clock::now()) {}
 
 std::int64_t WriteOutPacer::room(const File& file) const {
     return stepSize_ - (&file == file_ ? written_ - stepBegin_ : 0);
@@ -47,7 +52,7 @@ void WriteOutPacer::fileEnded(File& file) {
     follow(file);
     file_ = nullptr;
     if (stepBegin_ > 0) {
-        file.flush();
+        waitWhileAnswering([&file] { file.flush(); }, answer_);
         return;
     }
     shortFiles_.add(file, written_);
@@ -62,7 +67,7 @@ void WriteOutPacer::fileEnded(File& file) {
 
 void WriteOutPacer::awaitEndedFiles() {
     if (!shortFilesEnded_) return;
-    shortFiles_.awaitWhole(folder_);
+    waitWhileAnswering([this] { shortFiles_.awaitWhole(folder_); }, answer_);
     shortFilesEnded_ = false;
     shortBytes_ = 0;
 }

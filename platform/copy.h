@@ -38,7 +38,8 @@ private:
 // run, across all the files it writes into `folder`; each file is written in order from its start.
 class WriteOutPacer {
 public:
-    explicit WriteOutPacer(std::string folder);
+    // `answer` lets the window answer while a file, or the file system, is flushed.
+    WriteOutPacer(std::string folder, std::function<void()> answer);
 
     // The most bytes to copy into `file` before the next call to written(): what is left of the
     // step.
@@ -61,6 +62,7 @@ private:
     void endStep(std::int64_t bytes);
 
     std::string folder_;
+    std::function<void()> answer_;
     File* file_ = nullptr;
     std::int64_t written_ = 0;       // in file_
     std::int64_t stepBegin_ = 0;     // in file_: where the step being written began

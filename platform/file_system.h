@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,8 +20,10 @@ bool isOrdinaryFile(const std::string& path);
 // The same lookup, giving the file's length as well, in the one call to the system.
 std::optional<std::int64_t> ordinaryFileLength(const std::string& path);
 
-// The names in a folder (no "." or ".."); empty when it cannot be read.
-std::vector<std::string> folderEntries(const std::string& folder);
+// The names in a folder (no "." or ".."); empty when it cannot be read. `answering` is called
+// for every name read.
+std::vector<std::string> folderEntries(const std::string& folder,
+                                       const std::function<void()>& answering);
 
 void removeFile(const std::string& path);
 // Removes a file if it is there; for clean-up paths that must not throw.

@@ -29,15 +29,20 @@ std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
     return status.st_size;
 }
 
-std::vector<std::string> folderEntries(const std::string& folder) {
+std::vector<std::string> folderEntries(const std::string& folder,
+                                       const std::function<void()>& answering) {
     std::vector<std::string> names;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return names;
+    struct Closing {
+        DIR* dir;
+        ~Closing() { ::closedir(dir); }
+    } closing{dir};
     while (const dirent* entry = ::readdir(dir)) {
+        answering();
         const std::string name = entry->d_name;
         if (name != "." && name != "..") names.push_back(name);
     }
-    ::closedir(dir);
     return names;
 }
 

@@ -25,16 +25,21 @@ std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
     return (std::int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-std::vector<std::string> folderEntries(const std::string& folder) {
+std::vector<std::string> folderEntries(const std::string& folder,
+                                       const std::function<void()>& answering) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW entry;
     const HANDLE search = FindFirstFileW(widened(folder + "\\*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return names;
+    struct Closing {
+        HANDLE search;
+        ~Closing() { FindClose(search); }
+    } closing{search};
     do {
+        answering();
         const std::wstring name = entry.cFileName;
         if (name != L"." && name != L"..") names.push_back(narrowed(name));
     } while (FindNextFileW(search, &entry));
-    FindClose(search);
     return names;
 }
 

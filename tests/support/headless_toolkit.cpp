@@ -76,6 +76,7 @@ void* HeadlessToolkit::windowHandle() const {
 
 void HeadlessToolkit::messageBox(const std::string& text, const std::string& title) {
     messages.push_back({text, title});
+    if (onMessage) onMessage();
 }
 
 std::string HeadlessToolkit::inputBox(const std::string& prompt, const std::string& title,

@@ -74,6 +74,8 @@ public:
     std::string focused() const;
 
     std::vector<MessageBoxShown> messages;
+    // Runs as each message box is shown.
+    std::function<void()> onMessage;
     std::vector<InputBoxShown> inputBoxes;
     std::string inputAnswer;
     // Runs at each yield, with the yield's number counted from 1.

@@ -1,5 +1,6 @@
 #include "tests/support/system_call_faults.h"
 
+#include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -11,9 +12,11 @@ namespace quorvel::testing::faults {
 bool kernelCopyMissing = false;
 bool flushFails = false;
 std::optional<ReportedFileSystem> reportedFileSystem;
+Flushed flushed;
 
 }  // namespace quorvel::testing::faults
 
+using quorvel::testing::faults::flushed;
 using quorvel::testing::faults::flushFails;
 using quorvel::testing::faults::kernelCopyMissing;
 using quorvel::testing::faults::reportedFileSystem;
@@ -34,7 +37,21 @@ extern "C" int fsync(int fd) {
         errno = EIO;
         return -1;
     }
-    return static_cast<int>(::syscall(SYS_fsync, fd));
+    const int result = static_cast<int>(::syscall(SYS_fsync, fd));
+    struct stat status {};
+    if (result == 0 && ::fstat(fd, &status) == 0) {
+        flushed.files.emplace(status.st_dev, status.st_ino);
+    }
+    return result;
+}
+
+extern "C" int syncfs(int fd) {
+    const int result = static_cast<int>(::syscall(SYS_syncfs, fd));
+    struct stat status {};
+    if (result == 0 && ::fstat(fd, &status) == 0) {
+        flushed.fileSystems.insert(status.st_dev);
+    }
+    return result;
 }
 
 extern "C" int statfs(const char* path, struct statfs* status) noexcept {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <optional>
+#include <set>
+#include <utility>
 
-// Stand-ins for three C library calls, linked into the fault tests only. They pass through to the
+// Stand-ins for four C library calls, linked into the fault tests only. They pass through to the
 // kernel unless a test switches a failure on, for conditions the machine cannot make for real.
 namespace quorvel::testing::faults {
 
@@ -11,6 +15,15 @@ namespace quorvel::testing::faults {
 extern bool kernelCopyMissing;
 // The next fsync fails with EIO, as when the disk could not write what was cached.
 extern bool flushFails;
+
+// What was put on the medium so far: the files and folders flushed (fsync), by device and inode,
+// and the file systems flushed whole (syncfs), by device. The flushes may come from a thread of
+// the run's own, which has ended before the run goes on.
+struct Flushed {
+    std::set<std::pair<dev_t, ino_t>> files;
+    std::set<dev_t> fileSystems;
+};
+extern Flushed flushed;
 
 // statfs reports this file system for every folder instead of the real one.
 struct ReportedFileSystem {

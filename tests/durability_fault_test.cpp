@@ -1,0 +1,62 @@
+#include <sys/stat.h>
+
+#include "app/texts.h"
+#include "tests/support/fault_run.h"
+#include "tests/support/system_call_faults.h"
+
+namespace quorvel::testing {
+namespace {
+
+// Whether a file, or a folder's entries, had been put on the medium when the message came: by a
+// flush of its own or of its whole file system.
+bool onTheMedium(const faults::Flushed& flushed, const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return false;
+    return flushed.files.count({status.st_dev, status.st_ino}) > 0 ||
+           flushed.fileSystems.count(status.st_dev) > 0;
+}
+
+// Pieces shorter than a copy step are put on the medium together, longer ones each on its own.
+class OnTheMediumBeforeTheMessage : public FaultTest,
+                                    public ::testing::WithParamInterface<std::size_t> {
+  protected:
+    void SetUp() override {
+        writeBytes(source, patternBytes(GetParam()));
+        faults::flushed = {};
+        kit.onMessage = [this] { atMessage = faults::flushed; };
+    }
+    const std::string source = dir / "a.bin";
+    faults::Flushed atMessage;
+};
+
+TEST_P(OnTheMediumBeforeTheMessage, EveryPieceAndItsFolderEntry) {
+    split(source, out.path(), "3");
+
+    ASSERT_EQ(lastMessage(), text::splitDone);
+    for (int n = 1; n <= 3; ++n) {
+        const std::string piece = out / ("a.bin_" + std::to_string(n) + ".xst");
+        EXPECT_TRUE(onTheMedium(atMessage, piece)) << piece;
+    }
+    EXPECT_TRUE(onTheMedium(atMessage, out.path()));
+}
+
+TEST_P(OnTheMediumBeforeTheMessage, TheJoinedFileAndItsFolderEntry) {
+    split(source, dir.path(), "3");
+    TempFolder joined;
+    kit.messages.clear();
+
+    join(piece("a.bin", 1), joined.path());
+
+    ASSERT_EQ(lastMessage(), text::jointDone);
+    EXPECT_TRUE(onTheMedium(atMessage, joined / "a.bin"));
+    EXPECT_TRUE(onTheMedium(atMessage, joined.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(, OnTheMediumBeforeTheMessage,
+                         ::testing::Values(std::size_t{3000}, std::size_t{3} << 20),
+                         [](const auto& row) {
+                             return row.param < 4096 ? "ShortPieces" : "LongPieces";
+                         });
+
+}  // namespace
+}  // namespace quorvel::testing
