@@ -39,7 +39,7 @@ bool WriteOutPacer::written(File& file, std::int64_t length) {
     const std::int64_t step = written_ - stepBegin_;
     if (step < stepSize_) return false;
     startWriteOut(file, stepBegin_, written_);
-    awaitWriteOut(file, inFlight_, stepBegin_);
+    waitWhileAnswering([&file, this] { awaitWriteOut(file, inFlight_, stepBegin_); }, answer_);
     onMedium_ = inFlight_ = stepBegin_;
     stepBegin_ = written_;
     endStep(step);
@@ -59,7 +59,7 @@ void WriteOutPacer::fileEnded(File& file) {
     shortFilesEnded_ = true;
     shortBytes_ += written_;
     if (shortBytes_ >= stepSize_ || shortFiles_.full()) {
-        shortFiles_.awaitBytes();
+        waitWhileAnswering([this] { shortFiles_.awaitBytes(); }, answer_);
         endStep(shortBytes_);
         shortBytes_ = 0;
     }

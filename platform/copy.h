@@ -34,11 +34,12 @@ private:
 
 // Puts what a run writes on the medium as it goes, in steps sized by time: each step's write-out
 // starts as soon as it is written, and the step before it is waited for, so at most two steps are
-// ever only in memory and no single wait lasts much longer than a step. One pacer serves a whole
-// run, across all the files it writes into `folder`; each file is written in order from its start.
+// ever only in memory. Every wait lets the window answer, however slow the medium turns. One
+// pacer serves a whole run, across all the files it writes into `folder`; each file is written in
+// order from its start.
 class WriteOutPacer {
 public:
-    // `answer` lets the window answer while a file, or the file system, is flushed.
+    // `answer` lets the window answer while the pacer waits for the medium.
     WriteOutPacer(std::string folder, std::function<void()> answer);
 
     // The most bytes to copy into `file` before the next call to written(): what is left of the
