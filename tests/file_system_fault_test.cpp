@@ -252,6 +252,24 @@ TEST_F(LimitTest, OnFatThroughFusefatTheLargestFileIsKnownAndNoSizeIsNotFull) {
     }
 }
 
+// fusefat reports 1 KiB blocks on 4 KiB clusters: five clusters free take two pieces of 4,000
+// bytes, not three of 5,000 (two clusters each), whose bytes and kibibytes would fit too.
+TEST_F(LimitTest, OnFatThroughFusefatThePiecesCountInWholeClusters) {
+    const MountedImage fat("mkfs.vfat -F 32 -S 512 -s 8 IMAGE", "fusefat -o rw+ IMAGE FOLDER",
+                           false);
+    SKIP_UNLESS_MOUNTED(fat, "a FAT32 image through fusefat");
+    fat.leaveFree(20);
+    writeBytes(dir / "a.bin", patternBytes(15000));
+    writeBytes(dir / "b.bin", patternBytes(8000));
+    const std::string stick = fat.mountPoint();
+
+    expectCleanFailure(outcomeOf([&] { split(dir / "a.bin", stick, "3"); }),
+                       {"24.0 KiB needed", "20.0 KiB free"});
+    const RunOutcome outcome = outcomeOf([&] { split(dir / "b.bin", stick, "2"); });
+    EXPECT_EQ(outcome.messages, std::vector<std::string>{text::splitDone});
+    EXPECT_EQ(bytesOf(stick + "/b.bin_2.xst"), patternBytes(8000).substr(4000));
+}
+
 // exFAT and NTFS hold files of any size: a large split there meets the free-space check only.
 TEST_F(LimitTest, OnExfatAndNtfsThroughFuseNoFileIsTooLarge) {
     const MountedImage exfat("mkfs.exfat DEVICE", "mount.exfat-fuse DEVICE FOLDER", true);

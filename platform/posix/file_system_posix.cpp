@@ -68,19 +68,23 @@ void syncFolder(const std::string& folder) {
 
 namespace {
 
-// FAT as the kernel mounts it, or through a FUSE driver that the mount table names.
-std::optional<FileSizeLimit> sizeLimitOf(const std::string& folder, const struct statfs& status) {
-    if (status.f_type == MSDOS_SUPER_MAGIC) return FileSizeLimit{"FAT", fatLargestFile};
+// The FUSE driver the mount table names for `folder`'s file system; empty for any other.
+std::string fuseDriverOf(const std::string& folder, const struct statfs& status) {
     struct stat folderStatus {};
-    if (status.f_type != FUSE_SUPER_MAGIC || ::stat(folder.c_str(), &folderStatus) != 0) {
-        return std::nullopt;
-    }
+    if (status.f_type != FUSE_SUPER_MAGIC || ::stat(folder.c_str(), &folderStatus) != 0) return "";
     std::ifstream table("/proc/self/mountinfo");
     const std::string text{std::istreambuf_iterator<char>(table), {}};
-    const std::string driver =
-        fuseMountName(text, major(folderStatus.st_dev), minor(folderStatus.st_dev));
-    if (driver == "fusefat") return FileSizeLimit{"FAT (fusefat)", fatLargestFile};
-    return std::nullopt;
+    return fuseMountName(text, major(folderStatus.st_dev), minor(folderStatus.st_dev));
+}
+
+// fusefat counts its blocks in 1 KiB whatever the cluster size, and gives the number of clusters
+// as its count of inodes: the cluster is the size over that count, a power of two.
+std::int64_t fusefatCluster(const struct statfs& status, std::int64_t unit) {
+    if (status.f_files == 0 || status.f_blocks == 0) return unit;
+    const auto bytes = static_cast<std::int64_t>(status.f_blocks) * unit;
+    std::int64_t cluster = unit;
+    while (cluster * static_cast<std::int64_t>(status.f_files) < bytes) cluster *= 2;
+    return cluster;
 }
 
 }  // namespace
@@ -99,7 +103,12 @@ std::optional<FileSystemFacts> fileSystemOf(const std::string& folder) {
     if (status.f_blocks > 0) {
         facts.freeBytes = static_cast<std::int64_t>(status.f_bavail) * facts.allocationUnit;
     }
-    facts.sizeLimit = sizeLimitOf(folder, status);
+    if (status.f_type == MSDOS_SUPER_MAGIC) {
+        facts.sizeLimit = FileSizeLimit{"FAT", fatLargestFile};
+    } else if (fuseDriverOf(folder, status) == "fusefat") {
+        facts.sizeLimit = FileSizeLimit{"FAT (fusefat)", fatLargestFile};
+        facts.allocationUnit = fusefatCluster(status, facts.allocationUnit);
+    }
     return facts;
 }
 
