@@ -38,8 +38,13 @@ bool WriteOutPacer::written(File& file, std::int64_t length) {
     written_ += length;
     const std::int64_t step = written_ - stepBegin_;
     if (step < stepSize_) return false;
-    startWriteOut(file, stepBegin_, written_);
-    waitWhileAnswering([&file, this] { awaitWriteOut(file, inFlight_, stepBegin_); }, answer_);
+    // Starting a write-out waits too, once the disk's queue is full.
+    waitWhileAnswering(
+        [&file, this] {
+            startWriteOut(file, stepBegin_, written_);
+            awaitWriteOut(file, inFlight_, stepBegin_);
+        },
+        answer_);
     onMedium_ = inFlight_ = stepBegin_;
     stepBegin_ = written_;
     endStep(step);
