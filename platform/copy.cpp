@@ -14,6 +14,9 @@ using Clock = std::chrono::steady_clock;
 constexpr Clock::duration stepTime = std::chrono::milliseconds(15);
 constexpr std::int64_t smallestStep = std::int64_t{256} << 10;
 constexpr std::int64_t largestStep = std::int64_t{256} << 20;
+// The most one call to the system copies: a few milliseconds at any pace, so the window answers
+// within a step too when the copy runs slower than the step was sized for.
+constexpr std::int64_t largestCopy = std::int64_t{4} << 20;
 
 }  // namespace
 
@@ -24,7 +27,7 @@ WriteOutPacer::WriteOutPacer(std::string folder, std::function<void()> answer)
       stepStarted_(Clock::now()) {}
 
 std::int64_t WriteOutPacer::room(const File& file) const {
-    return stepSize_ - (&file == file_ ? written_ - stepBegin_ : 0);
+    return std::min(largestCopy, stepSize_ - (&file == file_ ? written_ - stepBegin_ : 0));
 }
 
 void WriteOutPacer::follow(File& file) {
@@ -37,7 +40,10 @@ bool WriteOutPacer::written(File& file, std::int64_t length) {
     follow(file);
     written_ += length;
     const std::int64_t step = written_ - stepBegin_;
-    if (step < stepSize_) return false;
+    if (step < stepSize_) {
+        answer_();
+        return false;
+    }
     // Starting a write-out waits too, once the disk's queue is full.
     waitWhileAnswering(
         [&file, this] {

@@ -43,10 +43,10 @@ public:
     WriteOutPacer(std::string folder, std::function<void()> answer);
 
     // The most bytes to copy into `file` before the next call to written(): what is left of the
-    // step.
+    // step, and no more than one call to the system should copy.
     std::int64_t room(const File& file) const;
-    // `length` more bytes were written at the end of `file`. True when that ended a step: the
-    // window may answer now.
+    // `length` more bytes were written at the end of `file`; the window answers if it is time.
+    // True when that ended a step: the bar may move now.
     bool written(File& file, std::int64_t length);
     // Bytes of `file` (the file being written) that are already on the medium, counted from its
     // start, and bytes written to it.
