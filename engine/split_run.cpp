@@ -86,11 +86,11 @@ void frmMain::SplitFile() {
         const std::int64_t q = length / partCount;
         const std::int64_t r = length % partCount;
 
-        WriteOutPacer pacer(folderOf(naming::piecePath(savePath, sourcePath, 1)),
-                            answeringNowAndThen());
+        const std::string folder = folderOf(naming::piecePath(savePath, sourcePath, 1));
+        WriteOutPacer pacer(folder, answeringNowAndThen());
         PieceData data{source, q + r, length, pacer};
         requireBytes(data, 1);
-        const Destination destination(folderOf(naming::piecePath(savePath, sourcePath, 1)));
+        const Destination destination(folder);
         destination.requirePiecesWithinLimit(naming::fileName(sourcePath), length, partCount);
         destination.requireFreeSpace(spaceForPieces(destination, savePath, sourcePath, partCount,
                                                     q, r, answeringNowAndThen()),

@@ -37,6 +37,18 @@ class LimitTest : public FaultTest {
         writeHole(dir / "a.bin", length);
         return outcomeOf([&] { split(dir / "a.bin", destination, parts); });
     }
+    // On `stick`, with five clusters free: a source of `refused` bytes split into 3 is refused
+    // with `refusal`, one of `taken` bytes split into 2 is written whole.
+    void expectPiecesCountInWholeClusters(const std::string& stick, std::size_t refused,
+                                          std::size_t taken,
+                                          const std::vector<std::string>& refusal) {
+        writeBytes(dir / "a.bin", patternBytes(refused));
+        writeBytes(dir / "b.bin", patternBytes(taken));
+        expectCleanFailure(outcomeOf([&] { split(dir / "a.bin", stick, "3"); }), refusal);
+        const RunOutcome outcome = outcomeOf([&] { split(dir / "b.bin", stick, "2"); });
+        EXPECT_EQ(outcome.messages, std::vector<std::string>{text::splitDone});
+        EXPECT_EQ(bytesOf(stick + "/b.bin_2.xst"), patternBytes(taken).substr(taken / 2));
+    }
     RunOutcome joinHoles(int pieces, std::int64_t pieceLength, const std::string& destination) {
         for (int n = 1; n <= pieces; ++n) writeHole(piece("a.bin", n), pieceLength);
         return outcomeOf([&] {
@@ -259,15 +271,8 @@ TEST_F(LimitTest, OnFatThroughFusefatThePiecesCountInWholeClusters) {
                            false);
     SKIP_UNLESS_MOUNTED(fat, "a FAT32 image through fusefat");
     fat.leaveFree(20);
-    writeBytes(dir / "a.bin", patternBytes(15000));
-    writeBytes(dir / "b.bin", patternBytes(8000));
-    const std::string stick = fat.mountPoint();
-
-    expectCleanFailure(outcomeOf([&] { split(dir / "a.bin", stick, "3"); }),
-                       {"24.0 KiB needed", "20.0 KiB free"});
-    const RunOutcome outcome = outcomeOf([&] { split(dir / "b.bin", stick, "2"); });
-    EXPECT_EQ(outcome.messages, std::vector<std::string>{text::splitDone});
-    EXPECT_EQ(bytesOf(stick + "/b.bin_2.xst"), patternBytes(8000).substr(4000));
+    expectPiecesCountInWholeClusters(fat.mountPoint(), 15000, 8000,
+                                     {"24.0 KiB needed", "20.0 KiB free"});
 }
 
 // exFAT and NTFS hold files of any size: a large split there meets the free-space check only.
@@ -288,15 +293,8 @@ TEST_F(LimitTest, OnExfatThroughFuseThePiecesCountInWholeClusters) {
     const MountedImage exfat("mkfs.exfat -c 32K DEVICE", "mount.exfat-fuse DEVICE FOLDER", true);
     SKIP_UNLESS_MOUNTED(exfat, "an exFAT image through exfat-fuse");
     exfat.leaveFree(5);
-    writeBytes(dir / "a.bin", patternBytes(120000));
-    writeBytes(dir / "b.bin", patternBytes(100000));
-    const std::string stick = exfat.mountPoint();
-
-    expectCleanFailure(outcomeOf([&] { split(dir / "a.bin", stick, "3"); }),
-                       {"192.0 KiB needed", "160.0 KiB free"});
-    const RunOutcome outcome = outcomeOf([&] { split(dir / "b.bin", stick, "2"); });
-    EXPECT_EQ(outcome.messages, std::vector<std::string>{text::splitDone});
-    EXPECT_EQ(bytesOf(stick + "/b.bin_2.xst"), patternBytes(100000).substr(50000));
+    expectPiecesCountInWholeClusters(exfat.mountPoint(), 120000, 100000,
+                                     {"192.0 KiB needed", "160.0 KiB free"});
 }
 
 }  // namespace

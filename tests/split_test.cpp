@@ -9,7 +9,17 @@
 namespace quorvel::testing {
 namespace {
 
-using Split = WindowTest;
+class Split : public WindowTest {
+  protected:
+    // A close stopped the run: no message, nothing in the folder but the source (piece 1 is put
+    // in place only once the set is whole), the inputs usable, no file left open.
+    void expectStoppedWithOnlyTheSource(int filesOpenBefore) {
+        EXPECT_TRUE(kit.messages.empty());
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"a.bin"});
+        EXPECT_TRUE(form.Frame1->enabled());
+        EXPECT_EQ(openFileCount(), filesOpenBefore);
+    }
+};
 
 TEST_F(Split, TenBytesIntoThreePartsAsAUserSeesIt) {
     const std::string source = dir / "a.bin";
@@ -143,11 +153,7 @@ TEST_F(Split, ClosingTheWindowStopsTheRunBetweenTwoPieces) {
     kit.onYield = [&](int) { kit.close(); };
     const int filesOpen = openFileCount();
     split(dir / "a.bin", dir.path(), "3");
-    EXPECT_TRUE(kit.messages.empty());
-    // Piece 1 is put in place only once the set is whole.
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"a.bin"});
-    EXPECT_TRUE(form.Frame1->enabled());
-    EXPECT_EQ(openFileCount(), filesOpen);
+    expectStoppedWithOnlyTheSource(filesOpen);
 }
 
 TEST_F(Split, ASourceThatShrinksDuringTheSplitLeavesNoShortPiece) {
@@ -217,10 +223,7 @@ TEST_F(Split, ClosingTheWindowInTheMiddleOfAPieceStopsTheRun) {
     kit.onRepaint = [&](int) { kit.close(); };
     const int filesOpen = openFileCount();
     split(source, dir.path(), "2");
-    EXPECT_TRUE(kit.messages.empty());
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"a.bin"});
-    EXPECT_TRUE(form.Frame1->enabled());
-    EXPECT_EQ(openFileCount(), filesOpen);
+    expectStoppedWithOnlyTheSource(filesOpen);
 }
 
 // An unfinished split beside an older set of another version of the file: what is left is no
