@@ -70,7 +70,7 @@ void WriteOutPacer::fileEnded(File& file) {
     shortFilesEnded_ = true;
     shortBytes_ += written_;
     if (shortBytes_ >= stepSize_ || shortFiles_.full()) {
-        waitWhileAnswering([this] { shortFiles_.awaitBytes(); }, answer_);
+        waitWhileAnswering([this] { shortFiles_.passOn(); }, answer_);
         endStep(shortBytes_);
         shortBytes_ = 0;
     }

@@ -11,19 +11,21 @@
 namespace quorvel {
 
 // Files shorter than a step, ended but not yet known to be on the medium. Waiting for each alone
-// would cost more than writing it, so they are waited for together.
+// would cost more than writing it, so they are put there in batches, a step's worth at a time.
 class ShortFiles {
 public:
     ShortFiles();
     ShortFiles(const ShortFiles&) = delete;
     ShortFiles& operator=(const ShortFiles&) = delete;
+    // Waits for a batch still on its way.
     ~ShortFiles();
-    // `file` ends after `length` bytes and is about to be closed: its bytes go on their way.
+    // `file` ends after `length` bytes and is about to be closed.
     void add(File& file, std::int64_t length);
-    // True when no more should wait before awaitBytes().
+    // True when no more should be added before passOn().
     bool full() const;
-    // Returns once the bytes of every file added are on the medium.
-    void awaitBytes();
+    // The files added since the last call go on their way to the medium, while the next ones are
+    // written; returns once the batch passed on before is there. What failed in it throws here.
+    void passOn();
     // Returns once every file added, with its entry in `folder`, is on the medium.
     void awaitWhole(const std::string& folder);
 

@@ -1,5 +1,7 @@
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "app/texts.h"
 #include "tests/support/fault_run.h"
 #include "tests/support/system_call_faults.h"
@@ -57,6 +59,26 @@ INSTANTIATE_TEST_SUITE_P(, OnTheMediumBeforeTheMessage,
                          [](const auto& row) {
                              return row.param < 4096 ? "ShortPieces" : "LongPieces";
                          });
+
+// Short pieces go to the medium in batches while the next ones are written; a failure there is
+// the split's failure, whichever piece it comes from.
+class ABatchOfShortPieces : public FaultTest {};
+
+TEST_F(ABatchOfShortPieces, TheDiskFailsToTakeEndsTheSplitWithNoSetToJoin) {
+    const std::string source = dir / "a.bin";
+    writeBytes(source, patternBytes(3000));
+
+    const RunOutcome outcome = outcomeOf([&] {
+        const faults::Switch failure(faults::writeOutFails);
+        split(source, out.path(), "300");
+    });
+
+    expectCleanFailure(outcome, {out / "a.bin_1.xst", "Input/output error", text::splitIncomplete});
+    for (const auto& entry : std::filesystem::directory_iterator(out.path())) {
+        EXPECT_NE(entry.path().filename(), "a.bin_1.xst");
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    }
+}
 
 }  // namespace
 }  // namespace quorvel::testing

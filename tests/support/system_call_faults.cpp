@@ -1,5 +1,6 @@
 #include "tests/support/system_call_faults.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
@@ -9,8 +10,9 @@
 
 namespace quorvel::testing::faults {
 
-bool kernelCopyMissing = false;
-bool flushFails = false;
+std::atomic<bool> kernelCopyMissing = false;
+std::atomic<bool> flushFails = false;
+std::atomic<bool> writeOutFails = false;
 std::optional<ReportedFileSystem> reportedFileSystem;
 Flushed flushed;
 
@@ -20,6 +22,7 @@ using quorvel::testing::faults::flushed;
 using quorvel::testing::faults::flushFails;
 using quorvel::testing::faults::kernelCopyMissing;
 using quorvel::testing::faults::reportedFileSystem;
+using quorvel::testing::faults::writeOutFails;
 
 // Defined in the test program, these take the C library's place for every caller in it.
 extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
@@ -31,9 +34,9 @@ extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* 
     return ::syscall(SYS_copy_file_range, in, inOffset, out, outOffset, length, flags);
 }
 
+// Only the next one fails: the disk is fine again afterwards.
 extern "C" int fsync(int fd) {
-    if (flushFails) {
-        flushFails = false;  // only the next one: the disk is fine again afterwards
+    if (flushFails.exchange(false)) {
         errno = EIO;
         return -1;
     }
@@ -43,6 +46,14 @@ extern "C" int fsync(int fd) {
         flushed.files.emplace(status.st_dev, status.st_ino);
     }
     return result;
+}
+
+extern "C" int sync_file_range(int fd, off64_t offset, off64_t length, unsigned int flags) {
+    if ((flags & SYNC_FILE_RANGE_WAIT_AFTER) && writeOutFails.exchange(false)) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_sync_file_range, fd, offset, length, flags));
 }
 
 extern "C" int syncfs(int fd) {

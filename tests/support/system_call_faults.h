@@ -2,19 +2,23 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <set>
 #include <utility>
 
-// Stand-ins for four C library calls, linked into the fault tests only. They pass through to the
+// Stand-ins for five C library calls, linked into the fault tests only. They pass through to the
 // kernel unless a test switches a failure on, for conditions the machine cannot make for real.
 namespace quorvel::testing::faults {
 
 // copy_file_range fails with ENOSYS, as on a kernel without it: copies take the read/write path.
-extern bool kernelCopyMissing;
+extern std::atomic<bool> kernelCopyMissing;
 // The next fsync fails with EIO, as when the disk could not write what was cached.
-extern bool flushFails;
+extern std::atomic<bool> flushFails;
+// The next wait for a file's write-out (sync_file_range) fails with EIO, as when the disk could
+// not write part of what was cached.
+extern std::atomic<bool> writeOutFails;
 
 // What was put on the medium so far: the files and folders flushed (fsync), by device and inode,
 // and the file systems flushed whole (syncfs), by device. The flushes may come from a thread of
@@ -45,13 +49,13 @@ class Reporting {
 // Switches one of the failures on for the life of the object.
 class Switch {
   public:
-    explicit Switch(bool& failure) : failure_(failure) { failure_ = true; }
+    explicit Switch(std::atomic<bool>& failure) : failure_(failure) { failure_ = true; }
     ~Switch() { failure_ = false; }
     Switch(const Switch&) = delete;
     Switch& operator=(const Switch&) = delete;
 
   private:
-    bool& failure_;
+    std::atomic<bool>& failure_;
 };
 
 }  // namespace quorvel::testing::faults
