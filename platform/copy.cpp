@@ -9,6 +9,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Copies shorter than this are gathered in memory, as much as a smallest step at a time.
+constexpr std::int64_t longestGathered = std::int64_t{16} << 10;
+
 // A step takes about this long at the pace last measured: the window answers between two steps,
 // well within 50 ms, on a fast disk and on a slow stick alike.
 constexpr Clock::duration stepTime = std::chrono::milliseconds(15);
@@ -57,9 +60,29 @@ bool WriteOutPacer::written(File& file, std::int64_t length) {
     return true;
 }
 
+void WriteOutPacer::gather(File& from, File& to, std::int64_t length) {
+    const auto size = gathered_.size();
+    if (gatheredInto_ != &to || size + static_cast<std::size_t>(length) > smallestStep) {
+        writeGathered();
+    }
+    gatheredInto_ = &to;
+    gathered_.resize(gathered_.size() + static_cast<std::size_t>(length));
+    char* end = gathered_.data() + gathered_.size();
+    for (std::int64_t left = length; left > 0;) left -= readSome(from, end - left, left);
+}
+
+void WriteOutPacer::writeGathered() {
+    if (gathered_.empty()) return;
+    const auto length = static_cast<std::int64_t>(gathered_.size());
+    writeAll(*gatheredInto_, gathered_.data(), length);
+    gathered_.clear();
+    written(*gatheredInto_, length);
+}
+
 // A file of several steps has at most two still to come, and waits for them alone. Files shorter
 // than a step are waited for together, a step's worth at a time.
 void WriteOutPacer::fileEnded(File& file) {
+    writeGathered();
     follow(file);
     file_ = nullptr;
     if (stepBegin_ > 0) {
@@ -98,6 +121,11 @@ void WriteOutPacer::endStep(std::int64_t bytes) {
 
 void copyBytes(File& from, File& to, std::int64_t length, WriteOutPacer& pacer,
                const std::function<void(std::int64_t)>& afterStep) {
+    if (length <= longestGathered) {
+        pacer.gather(from, to, length);
+        return;
+    }
+    pacer.writeGathered();
     ChunkCopier chunks(from, to, length);
     const std::int64_t begin = pacer.writtenTo(to);
     for (std::int64_t left = length; left > 0;) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/file.h"
 
@@ -38,7 +39,8 @@ private:
 // starts as soon as it is written, and the step before it is waited for, so at most two steps are
 // ever only in memory. Every wait lets the window answer, however slow the medium turns. One
 // pacer serves a whole run, across all the files it writes into `folder`; each file is written in
-// order from its start.
+// order from its start. Short copies into one file (the pieces of a large set joined) are
+// gathered and written together: each write to the system costs as much as moving a few KiB.
 class WriteOutPacer {
 public:
     // `answer` lets the window answer while the pacer waits for the medium.
@@ -54,6 +56,11 @@ public:
     // start, and bytes written to it.
     std::int64_t onMedium(const File& file) const { return &file == file_ ? onMedium_ : 0; }
     std::int64_t writtenTo(const File& file) const { return &file == file_ ? written_ : 0; }
+    // Copies `length` bytes, short of a step, from the current position of `from` to the end of
+    // `to` by way of memory: they reach `to` with the next copies into it, or when it ends.
+    void gather(File& from, File& to, std::int64_t length);
+    // What was gathered goes into its file now.
+    void writeGathered();
     // `file` is complete and about to be closed: a long one is put on the medium now, a short
     // one goes on its way there.
     void fileEnded(File& file);
@@ -71,6 +78,8 @@ private:
     std::int64_t stepBegin_ = 0;     // in file_: where the step being written began
     std::int64_t inFlight_ = 0;      // in file_: where the step whose write-out was started began
     std::int64_t onMedium_ = 0;      // in file_
+    std::vector<char> gathered_;
+    File* gatheredInto_ = nullptr;
     ShortFiles shortFiles_;
     std::int64_t shortBytes_ = 0;  // of short files not yet known to be on the medium
     bool shortFilesEnded_ = false;  // since the last awaitEndedFiles()
@@ -78,14 +87,20 @@ private:
     std::chrono::steady_clock::time_point stepStarted_;
 };
 
-// Copies `length` bytes from the current position of `from` to the end of `to`, never more than
-// a step at a time: after each step but the last, `afterStep` gets the bytes of this copy that
+// Copies `length` bytes from the current position of `from` to the end of `to`: a short copy is
+// gathered (see WriteOutPacer::gather), a longer one goes never more than a step at a time: after each step but the last, `afterStep` gets the bytes of this copy that
 // are on the medium, so a window can show them and answer. A source that ends early is an error:
 // nothing short is ever passed off as complete.
 void copyBytes(File& from, File& to, std::int64_t length, WriteOutPacer& pacer,
                const std::function<void(std::int64_t onMedium)>& afterStep = {});
 
 // What each system supplies to the copy.
+
+// Reads at least one and at most `wanted` bytes from the current position of `from` into
+// `buffer`, and tells how many. A file that ends there is an error.
+std::int64_t readSome(File& from, char* buffer, std::int64_t wanted);
+// Writes `length` bytes at the current position of `to`.
+void writeAll(File& to, const char* bytes, std::int64_t length);
 
 // Moves bytes from the current position of one file to that of another, as fast as the system
 // allows for a copy of that length.

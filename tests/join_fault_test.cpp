@@ -209,28 +209,46 @@ INSTANTIATE_TEST_SUITE_P(
                                        }}),
     [](const auto& row) { return row.param.name; });
 
-// The disk fills up as the joined file passes what a file may take, at the second piece, on the
-// kernel's copy and on the read/write path. Pieces of a MiB: the kernel copies only long runs.
-class JoinOnAFullDisk : public JoinFaultTest, public ::testing::WithParamInterface<bool> {};
+// The disk fills up as the joined file passes what a file may take, around the middle: on the
+// kernel's copy and on the read/write path (pieces of a MiB: the kernel copies only long runs),
+// and where short pieces are gathered in memory and written together.
+struct FullDisk {
+    std::string name;
+    int pieces;
+    std::size_t pieceLength;
+    bool kernelCopyMissing;
+    std::string failedCall;
+};
+
+void PrintTo(const FullDisk& disk, std::ostream* out) {
+    *out << disk.name;
+}
+
+class JoinOnAFullDisk : public JoinFaultTest, public ::testing::WithParamInterface<FullDisk> {};
 
 TEST_P(JoinOnAFullDisk, KeepsThePiecesAndWhatWasAtTheTarget) {
-    for (int n = 1; n <= 3; ++n) writeBytes(pieceOf(n), patternBytes(1 << 20, n));
+    const FullDisk& disk = GetParam();
+    for (int n = 1; n <= disk.pieces; ++n)
+        writeBytes(pieceOf(n), patternBytes(disk.pieceLength, n));
     const FolderContents before = contents();
     std::optional<faults::Switch> noKernelCopy;
-    if (GetParam()) noKernelCopy.emplace(faults::kernelCopyMissing);
-    const RunOutcome outcome = outcomeWithFileSizeLimit(3 << 19, [&] {
+    if (disk.kernelCopyMissing) noKernelCopy.emplace(faults::kernelCopyMissing);
+    const auto halfTheSet = static_cast<std::int64_t>(disk.pieces * disk.pieceLength / 2);
+    const RunOutcome outcome = outcomeWithFileSizeLimit(halfTheSet, [&] {
         kit.click("Opt2");
         kit.click("Check1");
         join(firstPiece, out.path());
     });
-    expectCleanFailure(outcome,
-                       {GetParam() ? "Cannot write" : "Cannot copy", out.path(), "File too large"});
+    expectCleanFailure(outcome, {disk.failedCall, out.path(), "File too large"});
     expectNothingPartial(before, contents());
 }
 
-INSTANTIATE_TEST_SUITE_P(, JoinOnAFullDisk, ::testing::Bool(), [](const auto& row) {
-    return row.param ? "ReadWritePath" : "KernelCopy";
-});
+INSTANTIATE_TEST_SUITE_P(
+    , JoinOnAFullDisk,
+    ::testing::Values(FullDisk{"KernelCopy", 3, 1 << 20, false, "Cannot copy"},
+                      FullDisk{"ReadWritePath", 3, 1 << 20, true, "Cannot write"},
+                      FullDisk{"ShortPiecesGathered", 400, 4096, false, "Cannot write"}),
+    [](const auto& row) { return row.param.name; });
 
 // Pieces that cannot be deleted after a join: the join stands, and a second message says which
 // piece stayed.

@@ -73,13 +73,21 @@ TEST_F(Join, SetsAreFoundWhateverTheirNamesLookLike) {
     }
 }
 
-TEST_F(Join, LongPiecesJoinByteForByteWhereverTheyLand) {
-    // The second piece is long and lands inside a page of the joined file.
-    const std::vector<std::string> contents = {patternBytes(300001, 1), patternBytes(700000, 2),
-                                               patternBytes(5, 3)};
+TEST_F(Join, PiecesOfAnyLengthJoinByteForByteWhereverTheyLand) {
+    // The second piece is long and lands inside a page of the joined file; the short ones after
+    // it are gathered in memory, more than a gathering holds, around the longest gathered.
+    std::vector<std::string> contents = {patternBytes(300001, 1), patternBytes(700000, 2),
+                                         patternBytes(5, 3)};
+    for (unsigned n = 0; n < 200; ++n) contents.push_back(patternBytes(3000 + n, n));
+    for (const std::size_t length : {16384, 16385, 7}) contents.push_back(patternBytes(length, 9));
     pieces("a.bin", contents);
+    std::string expected;
+    for (const std::string& bytes : contents) expected += bytes;
+
     join(piece("a.bin", 1), out.path());
-    EXPECT_EQ(bytesOf(out / "a.bin"), contents[0] + contents[1] + contents[2]);
+
+    EXPECT_EQ(lastMessage(), text::jointDone);
+    EXPECT_EQ(bytesOf(out / "a.bin"), expected);
 }
 
 TEST_F(Join, AGapEndsTheSet) {

@@ -71,18 +71,9 @@ class BufferedCopy {
     }
 
     std::int64_t copy(File& from, File& to, std::int64_t wanted) {
-        const auto size = static_cast<std::size_t>(std::min(wanted, size_ - position_ % size_));
-        ssize_t got;
-        do got = ::read(from.handle(), buffer_.get(), size);
-        while (got < 0 && errno == EINTR);
-        if (got < 0) throwSystemError("Cannot read", from.name());
-        if (got == 0) endedEarly(from);
-        for (ssize_t written = 0; written < got;) {
-            const ssize_t put = ::write(to.handle(), buffer_.get() + written, got - written);
-            if (put < 0 && errno == EINTR) continue;
-            if (put < 0) throwSystemError("Cannot write", to.name());
-            written += put;
-        }
+        const std::int64_t got =
+            readSome(from, buffer_.get(), std::min(wanted, size_ - position_ % size_));
+        writeAll(to, buffer_.get(), got);
         position_ += got;
         return got;
     }
@@ -128,6 +119,25 @@ constexpr unsigned waitForRange =
     SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
 
 }  // namespace
+
+std::int64_t readSome(File& from, char* buffer, std::int64_t wanted) {
+    ssize_t got;
+    do got = ::read(from.handle(), buffer, static_cast<std::size_t>(wanted));
+    while (got < 0 && errno == EINTR);
+    if (got < 0) throwSystemError("Cannot read", from.name());
+    if (got == 0) endedEarly(from);
+    return got;
+}
+
+void writeAll(File& to, const char* bytes, std::int64_t length) {
+    for (std::int64_t written = 0; written < length;) {
+        const ssize_t put =
+            ::write(to.handle(), bytes + written, static_cast<std::size_t>(length - written));
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) throwSystemError("Cannot write", to.name());
+        written += put;
+    }
+}
 
 struct ChunkCopier::State {
     File& from;

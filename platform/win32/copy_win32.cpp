@@ -41,20 +41,31 @@ ChunkCopier::~ChunkCopier() = default;
 
 std::int64_t ChunkCopier::copy(std::int64_t wanted) {
     State& s = *state_;
-    const auto size = static_cast<DWORD>(std::min<std::int64_t>(wanted, s.size));
+    const std::int64_t got =
+        readSome(s.from, s.buffer.get(), std::min<std::int64_t>(wanted, s.size));
+    writeAll(s.to, s.buffer.get(), got);
+    return got;
+}
+
+std::int64_t readSome(File& from, char* buffer, std::int64_t wanted) {
+    const auto size = static_cast<DWORD>(std::min<std::int64_t>(wanted, blockSize));
     DWORD got = 0;
-    if (!ReadFile(s.from.handle(), s.buffer.get(), size, &got, nullptr)) {
-        throwSystemError("Cannot read", s.from.name());
+    if (!ReadFile(from.handle(), buffer, size, &got, nullptr)) {
+        throwSystemError("Cannot read", from.name());
     }
-    if (got == 0) endedEarly(s.from);
-    for (DWORD written = 0; written < got;) {
+    if (got == 0) endedEarly(from);
+    return got;
+}
+
+void writeAll(File& to, const char* bytes, std::int64_t length) {
+    for (std::int64_t written = 0; written < length;) {
+        const auto size = static_cast<DWORD>(std::min<std::int64_t>(length - written, blockSize));
         DWORD put = 0;
-        if (!WriteFile(s.to.handle(), s.buffer.get() + written, got - written, &put, nullptr)) {
-            throwSystemError("Cannot write", s.to.name());
+        if (!WriteFile(to.handle(), bytes + written, size, &put, nullptr)) {
+            throwSystemError("Cannot write", to.name());
         }
         written += put;
     }
-    return got;
 }
 
 // Windows starts writing a file out on its own and offers no wait for part of one: a step is
