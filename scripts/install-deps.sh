@@ -47,5 +47,29 @@ if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures
 then
     $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+# A mirror caught mid-sync fails an index now and then: try again, then go on with what came.
+for attempt in 1 2 3 4; do
+    $sudo apt-get update && break
+    [ "$attempt" -lt 4 ] && sleep 15
+done
+install_missing() {
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "$@" \
+        "${missing[@]}"
+}
+# When the i386 index of the security updates is the one that failed, Wine's 32-bit libraries
+# cannot match the versions of their 64-bit twins and apt gives up: the release's own archive,
+# without its security updates, still has every pair.
+release_only_install() {
+    local parts
+    parts=$(mktemp -d)
+    for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$list" ] && { grep -v debian-security "$list" || true; } >"$parts/$(basename "$list")"
+    done
+    for sources in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$sources" ] && awk -v RS= -v ORS='\n\n' '!/debian-security/' "$sources" \
+            >"$parts/$(basename "$sources")"
+    done
+    echo "install-deps.sh: trying again without the security updates' archive" >&2
+    install_missing -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$parts"
+}
+install_missing || release_only_install
