@@ -22,7 +22,7 @@ namespace {
 // Measured now, so that a piece that changes before its turn is caught.
 std::vector<std::int64_t> countPieces(PieceLookup& lookup, const std::string& firstPiece,
                                       const std::function<void()>& answering) {
-    std::vector<std::int64_t> lengths{File::openForReading(firstPiece).length()};
+    std::vector<std::int64_t> lengths{File::openForReading(firstPiece).lengthWhenOpened()};
     for (std::int32_t n = 2;; ++n) {
         answering();
         const auto found = lookup.find(n);
@@ -49,7 +49,7 @@ File openPiece(PieceLookup& lookup, const std::string& prefix, std::int32_t n) {
 
 void appendPiece(File& piece, std::int64_t counted, File& output, WriteOutPacer& pacer,
                  const std::function<void(std::int64_t)>& afterStep) {
-    const std::int64_t length = piece.length();
+    const std::int64_t length = piece.lengthWhenOpened();
     if (length != counted) {
         throw RunError("The piece " + piece.name() + " changed since the set was counted (" +
                        std::to_string(counted) + " bytes then, " + std::to_string(length) +

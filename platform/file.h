@@ -39,6 +39,8 @@ public:
     const std::string& name() const { return name_; }
     NativeHandle handle() const { return handle_; }
     std::int64_t length() const;
+    // The length of a file opened for reading, as it was when it was opened.
+    std::int64_t lengthWhenOpened() const { return lengthWhenOpened_; }
     FileIdentity identity() const;
     // Who may read, write and run it; never the set-user or set-group bits, so a file made from
     // another user's pieces cannot run with the rights of whoever joined them.
@@ -53,6 +55,7 @@ private:
     NativeHandle handle_;
     std::string path_;
     std::string name_;
+    std::int64_t lengthWhenOpened_ = 0;
 };
 
 }  // namespace quorvel

@@ -21,8 +21,8 @@ struct stat statusOf(int fd, const std::string& path) {
 }
 
 // Opened without blocking, so a pipe or device under a file's name cannot hang the window, and
-// refused unless it is an ordinary file.
-int openOrdinary(const std::string& path) {
+// refused unless it is an ordinary file. Tells its length too.
+int openOrdinary(const std::string& path, std::int64_t& length) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throwSystemError("Cannot open", path);
     struct stat status {};
@@ -32,6 +32,7 @@ int openOrdinary(const std::string& path) {
     }
     // Blocking again: F_SETFL ignores the access mode, so no call to read the flags is needed.
     ::fcntl(fd, F_SETFL, 0);
+    length = status.st_size;
     return fd;
 }
 
@@ -49,9 +50,10 @@ File::File(NativeHandle handle, std::string path, std::string name)
     : handle_(handle), path_(std::move(path)), name_(std::move(name)) {}
 
 File::File(File&& other) noexcept
-    : handle_(other.handle_), path_(std::move(other.path_)), name_(std::move(other.name_)) {
-    other.handle_ = -1;
-}
+    : handle_(std::exchange(other.handle_, -1)),
+      path_(std::move(other.path_)),
+      name_(std::move(other.name_)),
+      lengthWhenOpened_(other.lengthWhenOpened_) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -59,6 +61,7 @@ File& File::operator=(File&& other) noexcept {
         handle_ = std::exchange(other.handle_, -1);
         path_ = std::move(other.path_);
         name_ = std::move(other.name_);
+        lengthWhenOpened_ = other.lengthWhenOpened_;
     }
     return *this;
 }
@@ -68,7 +71,10 @@ File::~File() {
 }
 
 File File::openForReading(const std::string& path) {
-    return File(openOrdinary(path), path, path);
+    std::int64_t length = 0;
+    File file(openOrdinary(path, length), path, path);
+    file.lengthWhenOpened_ = length;
+    return file;
 }
 
 File File::createTemporary(const std::string& folder, const std::string& stem, unsigned permissions,

@@ -36,7 +36,8 @@ File::File(NativeHandle handle, std::string path, std::string name)
 File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)),
       path_(std::move(other.path_)),
-      name_(std::move(other.name_)) {}
+      name_(std::move(other.name_)),
+      lengthWhenOpened_(other.lengthWhenOpened_) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -44,6 +45,7 @@ File& File::operator=(File&& other) noexcept {
         handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
         path_ = std::move(other.path_);
         name_ = std::move(other.name_);
+        lengthWhenOpened_ = other.lengthWhenOpened_;
     }
     return *this;
 }
@@ -53,8 +55,10 @@ File::~File() {
 }
 
 File File::openForReading(const std::string& path) {
-    return File(openOrdinary(path, GENERIC_READ, readingShare, OPEN_EXISTING, "Cannot open"), path,
-                path);
+    File file(openOrdinary(path, GENERIC_READ, readingShare, OPEN_EXISTING, "Cannot open"), path,
+              path);
+    file.lengthWhenOpened_ = file.length();
+    return file;
 }
 
 // Windows gives new files the rights of their folder; there are no permission bits to pass on.
