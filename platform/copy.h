@@ -88,9 +88,10 @@ private:
 };
 
 // Copies `length` bytes from the current position of `from` to the end of `to`: a short copy is
-// gathered (see WriteOutPacer::gather), a longer one goes never more than a step at a time: after each step but the last, `afterStep` gets the bytes of this copy that
-// are on the medium, so a window can show them and answer. A source that ends early is an error:
-// nothing short is ever passed off as complete.
+// gathered (see WriteOutPacer::gather), a longer one goes a step at a time, and after each step
+// but the last `afterStep` gets the bytes of this copy that are on the medium, so a window can
+// show them and answer. A source that ends early is an error: nothing short is ever passed off
+// as complete.
 void copyBytes(File& from, File& to, std::int64_t length, WriteOutPacer& pacer,
                const std::function<void(std::int64_t onMedium)>& afterStep = {});
 
