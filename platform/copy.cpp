@@ -80,17 +80,24 @@ void WriteOutPacer::writeGathered() {
 }
 
 // A file of several steps has at most two still to come, and waits for them alone. Files shorter
-// than a step are waited for together, a step's worth at a time.
+// than a step are waited for together, a step's worth at a time. The entries of all of them and
+// the journal behind them go to the medium in one flush of the file system at the end: a flush of
+// each file costs a flush of the disk's own cache.
 void WriteOutPacer::fileEnded(File& file) {
     writeGathered();
     follow(file);
     file_ = nullptr;
+    filesEnded_ = true;
     if (stepBegin_ > 0) {
-        waitWhileAnswering([&file] { file.flush(); }, answer_);
+        waitWhileAnswering(
+            [&file, awaited = inFlight_, end = written_] {
+                startWriteOut(file, awaited, end);
+                awaitWriteOut(file, awaited, end);
+            },
+            answer_);
         return;
     }
     shortFiles_.add(file, written_);
-    shortFilesEnded_ = true;
     shortBytes_ += written_;
     if (shortBytes_ >= stepSize_ || shortFiles_.full()) {
         waitWhileAnswering([this] { shortFiles_.passOn(); }, answer_);
@@ -100,9 +107,9 @@ void WriteOutPacer::fileEnded(File& file) {
 }
 
 void WriteOutPacer::awaitEndedFiles() {
-    if (!shortFilesEnded_) return;
+    if (!filesEnded_) return;
     waitWhileAnswering([this] { shortFiles_.awaitWhole(folder_); }, answer_);
-    shortFilesEnded_ = false;
+    filesEnded_ = false;
     shortBytes_ = 0;
 }
 

@@ -27,7 +27,8 @@ public:
     // The files added since the last call go on their way to the medium, while the next ones are
     // written; returns once the batch passed on before is there. What failed in it throws here.
     void passOn();
-    // Returns once every file added, with its entry in `folder`, is on the medium.
+    // Returns once every file added is on the medium, and with them the entries of every file
+    // written into `folder` (where the system keeps them apart from the bytes).
     void awaitWhole(const std::string& folder);
 
 private:
@@ -61,8 +62,8 @@ public:
     void gather(File& from, File& to, std::int64_t length);
     // What was gathered goes into its file now.
     void writeGathered();
-    // `file` is complete and about to be closed: a long one is put on the medium now, a short
-    // one goes on its way there.
+    // `file` is complete and about to be closed: the bytes of a long one are put on the medium
+    // now, a short one goes on its way there.
     void fileEnded(File& file);
     // Returns once every file ended so far is on the medium, with its folder entry.
     void awaitEndedFiles();
@@ -82,7 +83,7 @@ private:
     File* gatheredInto_ = nullptr;
     ShortFiles shortFiles_;
     std::int64_t shortBytes_ = 0;  // of short files not yet known to be on the medium
-    bool shortFilesEnded_ = false;  // since the last awaitEndedFiles()
+    bool filesEnded_ = false;      // since the last awaitEndedFiles()
     std::int64_t stepSize_;
     std::chrono::steady_clock::time_point stepStarted_;
 };
