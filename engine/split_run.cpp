@@ -137,12 +137,12 @@ void frmMain::writePiece(PieceData& data, ReplacingFile& piece, std::int16_t num
     data.pacer.fileEnded(piece.file());
 }
 
-// Every piece on the medium, then the set made whole by its first piece.
+// Every piece on the medium, the first included, then the set made whole by the first's name.
 void frmMain::completeSplit(PieceData& data) {
     data.pacer.awaitEndedFiles();
     removeLeftoverPieces();
     if (data.firstPiece) {
-        waitWhileAnswering([&data] { data.firstPiece->commit(Durability::onDisk); },
+        waitWhileAnswering([&data] { data.firstPiece->commit(Durability::entryOnDisk); },
                            answeringNowAndThen());
     }
 }

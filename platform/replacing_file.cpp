@@ -21,7 +21,7 @@ void ReplacingFile::commit(Durability durability) {
     file_.close();
     replaceFile(file_.path(), target_);
     committed_ = true;
-    if (durability == Durability::onDisk) syncFolder(folderOf(target_));
+    if (durability != Durability::cached) syncFolder(folderOf(target_));
 }
 
 }  // namespace quorvel

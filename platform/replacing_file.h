@@ -7,8 +7,9 @@
 namespace quorvel {
 
 enum class Durability {
-    cached,  // in place for every reader; on the disk when the system gets to it
-    onDisk,  // on the disk, folder entry included, before commit() returns
+    cached,       // in place for every reader; on the disk when the system gets to it
+    onDisk,       // on the disk, folder entry included, before commit() returns
+    entryOnDisk,  // the bytes already on the disk; the folder entry too before commit() returns
 };
 
 // A file written under a temporary name beside its target and moved over the target only once

@@ -60,17 +60,24 @@ INSTANTIATE_TEST_SUITE_P(, OnTheMediumBeforeTheMessage,
                              return row.param < 4096 ? "ShortPieces" : "LongPieces";
                          });
 
-// Short pieces go to the medium in batches while the next ones are written; a failure there is
-// the split's failure, whichever piece it comes from.
-class ABatchOfShortPieces : public FaultTest {};
+// Short pieces go to the medium in batches while the next ones are written, long ones a step at a
+// time; a failure there is the split's failure, whichever piece it comes from.
+struct PiecesOfALength {
+    std::size_t sourceLength;
+    const char* parts;
+    const char* name;
+};
 
-TEST_F(ABatchOfShortPieces, TheDiskFailsToTakeEndsTheSplitWithNoSetToJoin) {
+class TheDiskFailingToTakeAPiece : public FaultTest,
+                                   public ::testing::WithParamInterface<PiecesOfALength> {};
+
+TEST_P(TheDiskFailingToTakeAPiece, EndsTheSplitWithNoSetToJoin) {
     const std::string source = dir / "a.bin";
-    writeBytes(source, patternBytes(3000));
+    writeBytes(source, patternBytes(GetParam().sourceLength));
 
     const RunOutcome outcome = outcomeOf([&] {
         const faults::Switch failure(faults::writeOutFails);
-        split(source, out.path(), "300");
+        split(source, out.path(), GetParam().parts);
     });
 
     expectCleanFailure(outcome, {out / "a.bin_1.xst", "Input/output error", text::splitIncomplete});
@@ -79,6 +86,12 @@ TEST_F(ABatchOfShortPieces, TheDiskFailsToTakeEndsTheSplitWithNoSetToJoin) {
         EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(, TheDiskFailingToTakeAPiece,
+                         ::testing::Values(PiecesOfALength{3000, "300", "ShortPiecesInABatch"},
+                                           PiecesOfALength{std::size_t{3} << 20, "3",
+                                                           "LongPieces"}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace quorvel::testing
