@@ -81,8 +81,8 @@ void WriteOutPacer::writeGathered() {
 
 // A file of several steps has at most two still to come, and waits for them alone. Files shorter
 // than a step are waited for together, a step's worth at a time. The entries of all of them and
-// the journal behind them go to the medium in one flush of the file system at the end: a flush of
-// each file costs a flush of the disk's own cache.
+// the journal behind them go to the medium together, in awaitEndedFiles(): a flush of each file
+// would flush the disk's own cache each time.
 void WriteOutPacer::fileEnded(File& file) {
     writeGathered();
     follow(file);
@@ -90,10 +90,7 @@ void WriteOutPacer::fileEnded(File& file) {
     filesEnded_ = true;
     if (stepBegin_ > 0) {
         waitWhileAnswering(
-            [&file, awaited = inFlight_, end = written_] {
-                startWriteOut(file, awaited, end);
-                awaitWriteOut(file, awaited, end);
-            },
+            [&file, begin = inFlight_, end = written_] { awaitWriteOut(file, begin, end); },
             answer_);
         return;
     }
