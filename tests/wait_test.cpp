@@ -50,5 +50,22 @@ TEST(WaitWhileAnswering, AWindowClosedDuringTheCallWaitsForItToEnd) {
     EXPECT_TRUE(ended);
 }
 
+// The window may wait for a second call while it answers during the first; neither waits for
+// the other to end.
+TEST(WaitWhileAnswering, ACallMadeWhileAnsweringRunsAlongsideTheFirst) {
+    std::atomic<bool> secondDone = false;
+    bool nested = false;
+    waitWhileAnswering(
+        [&] {
+            while (!secondDone) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        },
+        [&] {
+            if (nested) return;
+            nested = true;
+            waitWhileAnswering([&] { secondDone = true; }, [] {});
+        });
+    EXPECT_TRUE(secondDone);
+}
+
 }  // namespace
 }  // namespace quorvel::testing
