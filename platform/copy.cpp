@@ -36,7 +36,7 @@ std::int64_t WriteOutPacer::room(const File& file) const {
 void WriteOutPacer::follow(File& file) {
     if (&file == file_) return;
     file_ = &file;
-    written_ = stepBegin_ = inFlight_ = onMedium_ = 0;
+    written_ = stepBegin_ = lastStarted_ = onMedium_ = 0;
 }
 
 bool WriteOutPacer::written(File& file, std::int64_t length) {
@@ -47,14 +47,16 @@ bool WriteOutPacer::written(File& file, std::int64_t length) {
         answer_();
         return false;
     }
-    // Starting a write-out waits too, once the disk's queue is full.
+    // Starting a write-out waits too, once the disk's queue is full. With only one step on its
+    // way, the disk would stand idle each time it finished one before the next was written.
     waitWhileAnswering(
         [&file, this] {
             startWriteOut(file, stepBegin_, written_);
-            awaitWriteOut(file, inFlight_, stepBegin_);
+            awaitWriteOut(file, onMedium_, lastStarted_);
         },
         answer_);
-    onMedium_ = inFlight_ = stepBegin_;
+    onMedium_ = lastStarted_;
+    lastStarted_ = stepBegin_;
     stepBegin_ = written_;
     endStep(step);
     return true;
@@ -79,7 +81,7 @@ void WriteOutPacer::writeGathered() {
     written(*gatheredInto_, length);
 }
 
-// A file of several steps has at most two still to come, and waits for them alone. Files shorter
+// A file of several steps has at most three still to come, and waits for them alone. Files shorter
 // than a step are waited for together, a step's worth at a time. The entries of all of them and
 // the journal behind them go to the medium together, in awaitEndedFiles(): a flush of each file
 // would flush the disk's own cache each time.
@@ -90,7 +92,7 @@ void WriteOutPacer::fileEnded(File& file) {
     filesEnded_ = true;
     if (stepBegin_ > 0) {
         waitWhileAnswering(
-            [&file, begin = inFlight_, end = written_] { awaitWriteOut(file, begin, end); },
+            [&file, begin = onMedium_, end = written_] { awaitWriteOut(file, begin, end); },
             answer_);
         return;
     }
@@ -111,7 +113,7 @@ void WriteOutPacer::awaitEndedFiles() {
 }
 
 // The next step is what the last one's pace moves in one step time; it at most doubles, since
-// the wait for a step shows only one step later.
+// the wait for a step shows only two steps later.
 void WriteOutPacer::endStep(std::int64_t bytes) {
     const Clock::time_point now = Clock::now();
     const auto took = std::max<Clock::rep>((now - stepStarted_).count(), 1);

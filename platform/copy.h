@@ -37,11 +37,12 @@ private:
 };
 
 // Puts what a run writes on the medium as it goes, in steps sized by time: each step's write-out
-// starts as soon as it is written, and the step before it is waited for, so at most two steps are
-// ever only in memory. Every wait lets the window answer, however slow the medium turns. One
-// pacer serves a whole run, across all the files it writes into `folder`; each file is written in
-// order from its start. Short copies into one file (the pieces of a large set joined) are
-// gathered and written together: each write to the system costs as much as moving a few KiB.
+// starts as soon as it is written, and the step two before it is waited for, so the disk always
+// has a step to take while the next is written, and at most three are ever only in memory. Every
+// wait lets the window answer, however slow the medium turns. One pacer serves a whole run, across
+// all the files it writes into `folder`; each file is written in order from its start. Short copies
+// into one file (the pieces of a large set joined) are gathered and written together: each write to
+// the system costs as much as moving a few KiB.
 class WriteOutPacer {
 public:
     // `answer` lets the window answer while the pacer waits for the medium.
@@ -77,8 +78,8 @@ private:
     File* file_ = nullptr;
     std::int64_t written_ = 0;       // in file_
     std::int64_t stepBegin_ = 0;     // in file_: where the step being written began
-    std::int64_t inFlight_ = 0;      // in file_: where the step whose write-out was started began
-    std::int64_t onMedium_ = 0;      // in file_
+    std::int64_t lastStarted_ = 0;   // in file_: where the step whose write-out began last began
+    std::int64_t onMedium_ = 0;      // in file_: from here on, two steps are on their way
     std::vector<char> gathered_;
     File* gatheredInto_ = nullptr;
     ShortFiles shortFiles_;
