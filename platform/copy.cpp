@@ -17,9 +17,12 @@ constexpr std::int64_t longestGathered = std::int64_t{16} << 10;
 constexpr Clock::duration stepTime = std::chrono::milliseconds(15);
 constexpr std::int64_t smallestStep = std::int64_t{256} << 10;
 constexpr std::int64_t largestStep = std::int64_t{256} << 20;
-// The most one call to the system copies: a few milliseconds at any pace, so the window answers
-// within a step too when the copy runs slower than the step was sized for.
-constexpr std::int64_t largestCopy = std::int64_t{4} << 20;
+// One call to the system copies about this long at the pace of the calls just made, so the
+// window answers within a step too, when copying into memory runs slower than the step was sized
+// for (as when the system is short of free memory).
+constexpr Clock::duration callTime = std::chrono::milliseconds(10);
+constexpr std::int64_t smallestCall = std::int64_t{64} << 10;
+constexpr std::int64_t largestCall = std::int64_t{4} << 20;
 
 }  // namespace
 
@@ -27,10 +30,12 @@ WriteOutPacer::WriteOutPacer(std::string folder, std::function<void()> answer)
     : folder_(std::move(folder)),
       answer_(std::move(answer)),
       stepSize_(smallestStep),
-      stepStarted_(Clock::now()) {}
+      callSize_(largestCall),
+      stepStarted_(Clock::now()),
+      lastAnswer_(stepStarted_) {}
 
 std::int64_t WriteOutPacer::room(const File& file) const {
-    return std::min(largestCopy, stepSize_ - (&file == file_ ? written_ - stepBegin_ : 0));
+    return std::min(callSize_, stepSize_ - (&file == file_ ? written_ - stepBegin_ : 0));
 }
 
 void WriteOutPacer::follow(File& file) {
@@ -42,9 +47,10 @@ void WriteOutPacer::follow(File& file) {
 bool WriteOutPacer::written(File& file, std::int64_t length) {
     follow(file);
     written_ += length;
+    paceCalls(length);
     const std::int64_t step = written_ - stepBegin_;
     if (step < stepSize_) {
-        answer_();
+        answerNow();
         return false;
     }
     // Starting a write-out waits too, once the disk's queue is full. With only one step on its
@@ -59,7 +65,23 @@ bool WriteOutPacer::written(File& file, std::int64_t length) {
     lastStarted_ = stepBegin_;
     stepBegin_ = written_;
     endStep(step);
+    answerNow();  // the wait may have been too short to answer in
     return true;
+}
+
+void WriteOutPacer::answerNow() {
+    answer_();
+    lastAnswer_ = Clock::now();
+}
+
+// The next call copies what the last one's pace moves in one call time. The last one's time runs
+// from the window's last answer, so it counts whatever the run did in between too.
+void WriteOutPacer::paceCalls(std::int64_t bytes) {
+    const auto took = std::max<Clock::rep>((Clock::now() - lastAnswer_).count(), 1);
+    const double paced = static_cast<double>(bytes) * static_cast<double>(callTime.count()) /
+                         static_cast<double>(took);
+    callSize_ = static_cast<std::int64_t>(
+        std::clamp(paced, static_cast<double>(smallestCall), static_cast<double>(largestCall)));
 }
 
 void WriteOutPacer::gather(File& from, File& to, std::int64_t length) {

@@ -72,6 +72,8 @@ public:
 private:
     void follow(File& file);
     void endStep(std::int64_t bytes);
+    void paceCalls(std::int64_t bytes);
+    void answerNow();
 
     std::string folder_;
     std::function<void()> answer_;
@@ -86,7 +88,9 @@ private:
     std::int64_t shortBytes_ = 0;  // of short files not yet known to be on the medium
     bool filesEnded_ = false;      // since the last awaitEndedFiles()
     std::int64_t stepSize_;
+    std::int64_t callSize_;  // the most the next call to the system copies
     std::chrono::steady_clock::time_point stepStarted_;
+    std::chrono::steady_clock::time_point lastAnswer_;
 };
 
 // Copies `length` bytes from the current position of `from` to the end of `to`: a short copy is
