@@ -454,6 +454,35 @@ std::string loadAverage() {
     return text;
 }
 
+// The processor time of this machine so far, in seconds: all of it, and what a virtual machine's
+// host took for itself (steal), when the runs had to wait for a processor they were due. A run
+// that loses the processor for a while cannot answer its window either.
+struct ProcessorTime {
+    double total = 0;
+    double stolen = 0;
+};
+
+ProcessorTime processorTime() {
+    std::ifstream stat("/proc/stat");
+    std::string cpu;
+    stat >> cpu;  // the line that sums up every processor
+    const double ticksPerSecond = static_cast<double>(::sysconf(_SC_CLK_TCK));
+    ProcessorTime time;
+    double ticks = 0;
+    for (int field = 0; field < 8 && stat >> ticks; ++field) {
+        time.total += ticks / ticksPerSecond;
+        if (field == 7) time.stolen = ticks / ticksPerSecond;  // the eighth: steal
+    }
+    return time;
+}
+
+std::string stolenDuring(const ProcessorTime& before, const ProcessorTime& after) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%.0f s of %.0f s", after.stolen - before.stolen,
+                  after.total - before.total);
+    return text;
+}
+
 int benchMain(const std::vector<std::string>& arguments) {
     bool quick = false;
     fs::path folder = QUORVEL_BENCH_FOLDER;
@@ -473,6 +502,7 @@ int benchMain(const std::vector<std::string>& arguments) {
     requireSpace(work.path(), plan);
     const std::string self = fs::read_symlink("/proc/self/exe");
     const std::string loadBefore = loadAverage();
+    const ProcessorTime timeBefore = processorTime();
 
     const Results few = benchFastCase(plan.fewPieces, plan.rounds, work.path() / "few", self);
     const Results big = benchFastCase(plan.bigPieces, plan.rounds, work.path() / "big", self);
@@ -480,8 +510,11 @@ int benchMain(const std::vector<std::string>& arguments) {
     const SlowResults slow =
         benchSlowCase(plan.slowMedium, plan.rounds, work.path() / "slow", self);
 
-    std::printf("load average before %s, after %s; medians of %d rounds\n", loadBefore.c_str(),
-                loadAverage().c_str(), plan.rounds);
+    std::printf(
+        "load average before %s, after %s; processor time the host took (steal) %s; "
+        "medians of %d rounds\n",
+        loadBefore.c_str(), loadAverage().c_str(),
+        stolenDuring(timeBefore, processorTime()).c_str(), plan.rounds);
     std::printf("slow medium: %s\n", slow.note.c_str());
     std::vector<std::pair<const Case*, const Results*>> cases = {
         {&plan.fewPieces, &few}, {&plan.bigPieces, &big}, {&plan.manyPieces, &many}};
