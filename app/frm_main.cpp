@@ -95,22 +95,22 @@ void frmMain::runWithInputsDisabled(const std::function<void()>& run) {
 }
 
 void frmMain::yieldBetweenPieces() {
+    lastAnswer_ = std::chrono::steady_clock::now();
     toolkit_.doEvents();
     if (toolkit_.windowClosed()) throw RunCancelled();
 }
 
 void frmMain::answerDuringWork() {
+    lastAnswer_ = std::chrono::steady_clock::now();
     toolkit_.repaint();
     if (toolkit_.windowClosed()) throw RunCancelled();
 }
 
 std::function<void()> frmMain::answeringNowAndThen() {
-    using Clock = std::chrono::steady_clock;
-    return [this, last = Clock::now()]() mutable {
-        const Clock::time_point now = Clock::now();
-        if (now - last < std::chrono::milliseconds(10)) return;
-        answerDuringWork();
-        last = now;
+    return [this] {
+        if (std::chrono::steady_clock::now() - lastAnswer_ >= std::chrono::milliseconds(10)) {
+            answerDuringWork();
+        }
     };
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -84,7 +85,8 @@ private:
     // The same in the middle of a piece, with the inputs still disabled, so that a long piece
     // keeps the window live and a close stops it at once.
     void answerDuringWork();
-    // For long loops of checks: lets the window answer every few milliseconds.
+    // For long loops of checks: lets the window answer once 10 ms have passed since it last did,
+    // whichever part of the run that was.
     std::function<void()> answeringNowAndThen();
     // After each step of a copy within piece `piece`: the bar shows the bytes on the medium.
     std::function<void(std::int64_t)> showProgressWithin(std::int32_t piece,
@@ -93,6 +95,7 @@ private:
     bool browserFailedToStart();
 
     bool watchingBrowser_ = false;
+    std::chrono::steady_clock::time_point lastAnswer_ = std::chrono::steady_clock::now();
 
     Toolkit& toolkit_;
 };

@@ -627,18 +627,23 @@ class QtWindowTest : public QObject {
 
         qint64 firstPieceSoFar = -1;
         bool pieceNameTaken = true;
-        QTimer::singleShot(0, [&] {
-            // The piece grows under a temporary name; its own name appears once it is whole.
+        // Looks at every repaint until the first piece has begun to grow, under a temporary name:
+        // its own name appears once it is whole.
+        QTimer probe;
+        probe.callOnTimeout([&] {
             const QFileInfoList growing =
                 QDir(in.path()).entryInfoList({".quorvel-*"}, QDir::Files | QDir::Hidden);
-            firstPieceSoFar = growing.size() == 1 ? growing[0].size() : -1;
+            if (firstPieceSoFar > 0 || growing.size() != 1 || growing[0].size() == 0) return;
+            firstPieceSoFar = growing[0].size();
             pieceNameTaken = QFileInfo::exists(source + "_1.xst");
             QVERIFY(!widget("Frame1")->isEnabled());
-            QCOMPARE(form->sp->width(), 1.0f);
+            QVERIFY(form->sp->width() < ProgressBar(*form->sp).fullWidth() / 2.0f);
         });
+        probe.start(0);
         Shown done;
         modals->then(readAndClose(done));
         click(widget("cmd_Split"));
+        probe.stop();
         QVERIFY(firstPieceSoFar > 0);
         QVERIFY(firstPieceSoFar < bytes.size() / 2);
         QVERIFY(!pieceNameTaken);
