@@ -34,7 +34,18 @@ on_private_display() {
 start_quorvel() {
     wine "$@" "$win32_build_dir/Quorvel.exe" &
     quorvel_pid=$!
-    quorvel_window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Quorvel v1\.0 - ')
+    # A search fails outright when a window it looks at goes away meanwhile, as Wine's own windows
+    # do while it starts, so it is tried again until the window shows or two minutes have passed.
+    quorvel_window=
+    local tries
+    for ((tries = 0; tries < 240; ++tries)); do
+        quorvel_window=$(xdotool search --onlyvisible --name '^Quorvel v1\.0 - ' 2>/dev/null |
+            head -n 1) || true
+        [ -n "$quorvel_window" ] && return 0
+        sleep 0.5
+    done
+    echo "Quorvel.exe showed no window within two minutes" >&2
+    return 1
 }
 
 # Closes the window as a user does (Alt+F4 sends WM_CLOSE) and waits for the program to end.
