@@ -32,7 +32,7 @@ WriteOutPacer::WriteOutPacer(std::string folder, std::function<void()> answer)
       stepSize_(smallestStep),
       callSize_(largestCall),
       stepStarted_(Clock::now()),
-      lastAnswer_(stepStarted_) {}
+      callStarted_(stepStarted_) {}
 
 std::int64_t WriteOutPacer::room(const File& file) const {
     return std::min(callSize_, stepSize_ - (&file == file_ ? written_ - stepBegin_ : 0));
@@ -50,7 +50,7 @@ bool WriteOutPacer::written(File& file, std::int64_t length) {
     paceCalls(length);
     const std::int64_t step = written_ - stepBegin_;
     if (step < stepSize_) {
-        answerNow();
+        answerBeforeNextCall();
         return false;
     }
     // Starting a write-out waits too, once the disk's queue is full. With only one step on its
@@ -65,19 +65,19 @@ bool WriteOutPacer::written(File& file, std::int64_t length) {
     lastStarted_ = stepBegin_;
     stepBegin_ = written_;
     endStep(step);
-    answerNow();  // the wait may have been too short to answer in
+    answerBeforeNextCall();  // the wait may have been too short to answer in
     return true;
 }
 
-void WriteOutPacer::answerNow() {
+void WriteOutPacer::answerBeforeNextCall() {
     answer_();
-    lastAnswer_ = Clock::now();
+    callStarted_ = Clock::now();
 }
 
 // The next call copies what the last one's pace moves in one call time. The last one's time runs
-// from the window's last answer, so it counts whatever the run did in between too.
+// from the window's chance to answer before it, so it counts whatever the run did in between too.
 void WriteOutPacer::paceCalls(std::int64_t bytes) {
-    const auto took = std::max<Clock::rep>((Clock::now() - lastAnswer_).count(), 1);
+    const auto took = std::max<Clock::rep>((Clock::now() - callStarted_).count(), 1);
     const double paced = static_cast<double>(bytes) * static_cast<double>(callTime.count()) /
                          static_cast<double>(took);
     callSize_ = static_cast<std::int64_t>(

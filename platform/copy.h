@@ -73,7 +73,8 @@ private:
     void follow(File& file);
     void endStep(std::int64_t bytes);
     void paceCalls(std::int64_t bytes);
-    void answerNow();
+    // Lets the window answer, then times the call that follows.
+    void answerBeforeNextCall();
 
     std::string folder_;
     std::function<void()> answer_;
@@ -90,7 +91,7 @@ private:
     std::int64_t stepSize_;
     std::int64_t callSize_;  // the most the next call to the system copies
     std::chrono::steady_clock::time_point stepStarted_;
-    std::chrono::steady_clock::time_point lastAnswer_;
+    std::chrono::steady_clock::time_point callStarted_;  // of the call being timed
 };
 
 // Copies `length` bytes from the current position of `from` to the end of `to`: a short copy is

@@ -58,8 +58,8 @@ class Waiter {
                 failure = std::current_exception();
             }
             lock.lock();
-            busy_ =
-                false;  // before the caller learns that the call is over, so it may make the next
+            // Free before the caller learns that the call is over, so that its next one comes here.
+            busy_ = false;
             failure ? done.set_exception(failure) : done.set_value();
         }
     }
