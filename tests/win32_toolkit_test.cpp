@@ -241,9 +241,9 @@ TEST_F(Win32Window, CheckUpdateIsAnnouncedAsALink) {
     services->Release();
     if (kept == E_NOTIMPL) GTEST_SKIP() << "this system's oleacc keeps no annotations";
 
-    IAccessible* link = nullptr;
+    IAccessible* link = nullptr;  // 64-bit mingw defines IID_IAccessible in two of its libraries
     ASSERT_EQ(AccessibleObjectFromWindow(handleOf(form.Label4), static_cast<DWORD>(OBJID_CLIENT),
-                                         IID_IAccessible, reinterpret_cast<void**>(&link)),
+                                         __uuidof(IAccessible), reinterpret_cast<void**>(&link)),
               S_OK);
     VARIANT self{}, announced{};
     self.vt = VT_I4;
