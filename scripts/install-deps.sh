@@ -23,7 +23,14 @@ packages=(
     # and mounted through its FUSE driver
     dosfstools exfatprogs fusefat exfat-fuse ntfs-3g
 )
-windows_packages=(mingw-w64 g++-mingw-w64-i686-posix wine wine32:i386 fonts-wine xdotool)
+windows_packages=(mingw-w64 g++-mingw-w64-i686-posix fonts-wine xdotool)
+# 32-bit Wine runs the Windows program; where this machine runs no 32-bit programs, wine64 runs a
+# 64-bit build of it instead (scripts/win32-common.sh).
+if "$(dirname "$0")/runs-32-bit.sh"; then
+    windows_packages+=(wine wine32:i386)
+else
+    windows_packages+=(wine64 g++-mingw-w64-x86-64-posix)
+fi
 for option in "$@"; do
     case "$option" in
         --windows) packages+=("${windows_packages[@]}") ;;

@@ -15,5 +15,5 @@ fi
 win32_build
 wine_prefix
 # The toolkit's tests open real windows, so the suites need a display too.
-on_private_display ctest --test-dir "$win32_build_dir" --output-on-failure
+on_private_display ctest --test-dir "$wine_build_dir" --output-on-failure
 on_private_display "$0" --smoke

@@ -1,21 +1,39 @@
 # Sourced by the scripts that build the Windows program and run it under Wine, from the project's
 # root folder.
 
+# The 32-bit program, the one Quorvel ships, is always built. It runs under 32-bit Wine where this
+# machine runs 32-bit programs; where it runs none (some virtual machines' kernels refuse them), a
+# 64-bit build of the same sources runs under wine64 in its place, so every suite still runs.
 win32_build_dir=build-win32
+if scripts/runs-32-bit.sh; then
+    wine_build_dir=$win32_build_dir wine_toolchain="" wine=wine
+    export WINEARCH=win32
+else
+    wine_build_dir=build-win64 wine_toolchain=cmake/mingw-x86_64.cmake wine=/usr/lib/wine/wine64
+    export WINEARCH=win64
+fi
 # A prefix of our own under the build folder: nothing of the user's Wine setup is touched.
-export WINEPREFIX="$PWD/$win32_build_dir/wine" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$PWD/$wine_build_dir/wine" WINEDEBUG=-all
+
+build_windows() {  # folder, toolchain file
+    cmake -S . -B "$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$2" -DCMAKE_BUILD_TYPE=Release \
+        -DQUORVEL_WERROR=ON
+    cmake --build "$1"
+}
 
 win32_build() {
-    cmake -S . -B "$win32_build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-        -DCMAKE_BUILD_TYPE=Release -DQUORVEL_WERROR=ON
-    cmake --build "$win32_build_dir"
+    build_windows "$win32_build_dir" cmake/mingw-i686.cmake
+    [ -n "$wine_toolchain" ] || return 0
+    echo "This machine runs no 32-bit programs: the Windows suites run in a 64-bit build" \
+        "($wine_build_dir) under wine64; $win32_build_dir/Quorvel.exe is built but not run." >&2
+    build_windows "$wine_build_dir" "$wine_toolchain"
 }
 
 # The first start of a prefix sets it up, which takes a while; later starts find it ready.
 wine_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         local started=$SECONDS
-        wineboot -i
+        "$wine" wineboot -i
         wineserver -w
         # Debian's Wine does not find the fonts of fonts-wine by itself (Marlett draws the
         # caption buttons); in the prefix's Fonts folder it does, as on Windows.
@@ -32,7 +50,7 @@ on_private_display() {
 # Starts Quorvel.exe (with any wine arguments before it) on $DISPLAY and waits for its window;
 # sets quorvel_pid and quorvel_window.
 start_quorvel() {
-    wine "$@" "$win32_build_dir/Quorvel.exe" &
+    "$wine" "$@" "$wine_build_dir/Quorvel.exe" &
     quorvel_pid=$!
     # A search fails outright when a window it looks at goes away meanwhile, as Wine's own windows
     # do while it starts, so it is tried again until the window shows or two minutes have passed.
