@@ -40,6 +40,7 @@ void PieceLookup::list() {
     const std::string stem = caseFolded(naming::fileName(prefix_));
     const std::string source = stem.substr(0, stem.size() - 1);
     for (const std::string& name : folderEntries(folderOf(prefix_), answering_)) {
+        answering_();  // taking tens of thousands of names in takes as long as listing them
         const std::string folded = caseFolded(name);
         const bool ofTheSet = folded.starts_with(stem) && naming::isPieceFile(folded);
         if (!ofTheSet && folded != source) continue;
