@@ -84,6 +84,13 @@ void WriteOutPacer::paceCalls(std::int64_t bytes) {
         std::clamp(paced, static_cast<double>(smallestCall), static_cast<double>(largestCall)));
 }
 
+std::int64_t WriteOutPacer::callInto(const File& file, const std::function<std::int64_t()>& call) {
+    if (&file != file_ || stepBegin_ == 0) return call();
+    std::int64_t result = 0;
+    waitWhileAnswering([&result, &call] { result = call(); }, answer_);
+    return result;
+}
+
 void WriteOutPacer::gather(File& from, File& to, std::int64_t length) {
     const auto size = gathered_.size();
     if (gatheredInto_ != &to || size + static_cast<std::size_t>(length) > smallestStep) {
@@ -98,7 +105,10 @@ void WriteOutPacer::gather(File& from, File& to, std::int64_t length) {
 void WriteOutPacer::writeGathered() {
     if (gathered_.empty()) return;
     const auto length = static_cast<std::int64_t>(gathered_.size());
-    writeAll(*gatheredInto_, gathered_.data(), length);
+    callInto(*gatheredInto_, [this, length] {
+        writeAll(*gatheredInto_, gathered_.data(), length);
+        return length;
+    });
     gathered_.clear();
     written(*gatheredInto_, length);
 }
@@ -157,7 +167,9 @@ void copyBytes(File& from, File& to, std::int64_t length, WriteOutPacer& pacer,
     ChunkCopier chunks(from, to, length);
     const std::int64_t begin = pacer.writtenTo(to);
     for (std::int64_t left = length; left > 0;) {
-        const std::int64_t copied = chunks.copy(std::min(left, pacer.room(to)));
+        const std::int64_t wanted = std::min(left, pacer.room(to));
+        const std::int64_t copied =
+            pacer.callInto(to, [&chunks, wanted] { return chunks.copy(wanted); });
         left -= copied;
         if (pacer.written(to, copied) && left > 0 && afterStep) {
             afterStep(std::max<std::int64_t>(0, pacer.onMedium(to) - begin));

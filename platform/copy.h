@@ -58,6 +58,11 @@ public:
     // start, and bytes written to it.
     std::int64_t onMedium(const File& file) const { return &file == file_ ? onMedium_ : 0; }
     std::int64_t writtenTo(const File& file) const { return &file == file_ ? written_ : 0; }
+    // Makes `call`, which writes into `file`, and returns what it returns. While earlier bytes of
+    // the file are on their way to the medium, a write into it can wait for them (the file system
+    // allocates their blocks under the file's own lock, for as long as the disk makes it), so then
+    // the call is made off the window's thread while the window answers.
+    std::int64_t callInto(const File& file, const std::function<std::int64_t()>& call);
     // Copies `length` bytes, short of a step, from the current position of `from` to the end of
     // `to` by way of memory: they reach `to` with the next copies into it, or when it ends.
     void gather(File& from, File& to, std::int64_t length);
@@ -79,10 +84,10 @@ private:
     std::string folder_;
     std::function<void()> answer_;
     File* file_ = nullptr;
-    std::int64_t written_ = 0;       // in file_
-    std::int64_t stepBegin_ = 0;     // in file_: where the step being written began
-    std::int64_t lastStarted_ = 0;   // in file_: where the step whose write-out began last began
-    std::int64_t onMedium_ = 0;      // in file_: from here on, two steps are on their way
+    std::int64_t written_ = 0;      // in file_
+    std::int64_t stepBegin_ = 0;    // in file_: where the step being written began
+    std::int64_t lastStarted_ = 0;  // in file_: where the step whose write-out began last began
+    std::int64_t onMedium_ = 0;     // in file_: from here on, two steps are on their way
     std::vector<char> gathered_;
     File* gatheredInto_ = nullptr;
     ShortFiles shortFiles_;

@@ -1,6 +1,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "app/texts.h"
 #include "tests/support/fault_run.h"
@@ -59,6 +62,31 @@ INSTANTIATE_TEST_SUITE_P(, OnTheMediumBeforeTheMessage,
                          [](const auto& row) {
                              return row.param < 4096 ? "ShortPieces" : "LongPieces";
                          });
+
+// A write into a file can wait while the file system puts the file's earlier bytes on the medium,
+// as long as the disk takes; the window answers all the while, in a split and in a join alike.
+TEST_F(FaultTest, TheWindowAnswersWhileAWriteWaitsForTheMedium) {
+    const std::string bytes = patternBytes(std::size_t{8} << 20);  // pieces of several steps
+    const std::string source = dir / "a.bin";
+    writeBytes(source, bytes);
+    kit.onRepaint = [](int) {
+        if (faults::heldWrite.holding) faults::heldWrite.letGo = true;
+    };
+    for (const auto& run :
+         std::vector<std::function<void()>>{[&] { split(source, out.path(), "2"); },
+                                            [&] { join(out / "a.bin_1.xst", dir.path()); }}) {
+        faults::heldWrite.held = faults::heldWrite.timedOut = 0;
+        {
+            const faults::Switch held(faults::heldWrite.armed);
+            run();
+        }
+        EXPECT_EQ(faults::heldWrite.held, 1);
+        EXPECT_EQ(faults::heldWrite.timedOut, 0) << "the window did not answer during the write";
+    }
+    EXPECT_EQ(kit.messages.size(), 2u);
+    EXPECT_EQ(lastMessage(), text::jointDone);
+    EXPECT_EQ(bytesOf(dir / "a.bin"), bytes);
+}
 
 // Short pieces go to the medium in batches while the next ones are written, long ones a step at a
 // time; a failure there is the split's failure, whichever piece it comes from.

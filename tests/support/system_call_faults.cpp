@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace quorvel::testing::faults {
 
@@ -15,18 +17,45 @@ std::atomic<bool> flushFails = false;
 std::atomic<bool> writeOutFails = false;
 std::optional<ReportedFileSystem> reportedFileSystem;
 Flushed flushed;
+HeldWrite heldWrite;
 
 }  // namespace quorvel::testing::faults
 
 using quorvel::testing::faults::flushed;
 using quorvel::testing::faults::flushFails;
+using quorvel::testing::faults::heldWrite;
 using quorvel::testing::faults::kernelCopyMissing;
 using quorvel::testing::faults::reportedFileSystem;
 using quorvel::testing::faults::writeOutFails;
 
+namespace {
+
+std::atomic<int> writeOutBegunOn = -1;  // the file whose write-out began last
+
+void holdIfArmed(int fd) {
+    if (fd != writeOutBegunOn || !heldWrite.armed.exchange(false)) return;
+    heldWrite.letGo = false;
+    heldWrite.holding = true;
+    ++heldWrite.held;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!heldWrite.letGo && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (!heldWrite.letGo) ++heldWrite.timedOut;
+    heldWrite.holding = false;
+}
+
+}  // namespace
+
 // Defined in the test program, these take the C library's place for every caller in it.
+extern "C" ssize_t write(int fd, const void* bytes, size_t length) {
+    holdIfArmed(fd);
+    return ::syscall(SYS_write, fd, bytes, length);
+}
+
 extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
                                    size_t length, unsigned int flags) {
+    holdIfArmed(out);
     if (kernelCopyMissing) {
         errno = ENOSYS;
         return -1;
@@ -53,6 +82,7 @@ extern "C" int sync_file_range(int fd, off64_t offset, off64_t length, unsigned 
         errno = EIO;
         return -1;
     }
+    if (flags & SYNC_FILE_RANGE_WRITE) writeOutBegunOn = fd;
     return static_cast<int>(::syscall(SYS_sync_file_range, fd, offset, length, flags));
 }
 

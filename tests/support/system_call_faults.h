@@ -8,7 +8,7 @@
 #include <set>
 #include <utility>
 
-// Stand-ins for five C library calls, linked into the fault tests only. They pass through to the
+// Stand-ins for seven C library calls, linked into the fault tests only. They pass through to the
 // kernel unless a test switches a failure on, for conditions the machine cannot make for real.
 namespace quorvel::testing::faults {
 
@@ -19,6 +19,19 @@ extern std::atomic<bool> flushFails;
 // The next wait for a file's write-out (sync_file_range) fails with EIO, as when the disk could
 // not write part of what was cached.
 extern std::atomic<bool> writeOutFails;
+
+// While `armed`, the next write into a file whose write-out has begun (copy_file_range or write
+// after a sync_file_range that starts it) is held, as ext4 holds one while it allocates the blocks
+// of the file's earlier bytes on their way to the medium, until `letGo` is set or two seconds
+// have passed.
+struct HeldWrite {
+    std::atomic<bool> armed = false;
+    std::atomic<bool> holding = false;
+    std::atomic<bool> letGo = false;
+    std::atomic<int> held = 0;      // writes held so far
+    std::atomic<int> timedOut = 0;  // of them, those nobody let go
+};
+extern HeldWrite heldWrite;
 
 // What was put on the medium so far: the files and folders flushed (fsync), by device and inode,
 // and the file systems flushed whole (syncfs), by device. The flushes may come from a thread of
