@@ -9,8 +9,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Copies shorter than this are gathered in memory, as much as a smallest step at a time.
+// Copies shorter than this are gathered in memory, up to a MiB at a time: once the file is on its
+// way to the medium each write of what was gathered is handed to the waiting thread (see
+// writeInto).
 constexpr std::int64_t longestGathered = std::int64_t{16} << 10;
+constexpr std::size_t mostGathered = std::size_t{1} << 20;
 
 // A step takes about this long at the pace last measured: the window answers between two steps,
 // well within 50 ms, on a fast disk and on a slow stick alike.
@@ -35,7 +38,8 @@ WriteOutPacer::WriteOutPacer(std::string folder, std::function<void()> answer)
       callStarted_(stepStarted_) {}
 
 std::int64_t WriteOutPacer::room(const File& file) const {
-    return std::min(callSize_, stepSize_ - (&file == file_ ? written_ - stepBegin_ : 0));
+    const std::int64_t leftOfStep = stepSize_ - (&file == file_ ? written_ - stepBegin_ : 0);
+    return onItsWay(file) ? leftOfStep : std::min(callSize_, leftOfStep);
 }
 
 void WriteOutPacer::follow(File& file) {
@@ -84,16 +88,22 @@ void WriteOutPacer::paceCalls(std::int64_t bytes) {
         std::clamp(paced, static_cast<double>(smallestCall), static_cast<double>(largestCall)));
 }
 
-std::int64_t WriteOutPacer::callInto(const File& file, const std::function<std::int64_t()>& call) {
-    if (&file != file_ || stepBegin_ == 0) return call();
-    std::int64_t result = 0;
-    waitWhileAnswering([&result, &call] { result = call(); }, answer_);
-    return result;
+// Each hand-over to the waiting thread costs about as much as moving a quarter of a MiB, so it
+// takes a whole step's worth.
+std::int64_t WriteOutPacer::writeInto(const File& file, std::int64_t wanted,
+                                      const std::function<std::int64_t(std::int64_t)>& write) {
+    if (!onItsWay(file)) return write(wanted);
+    waitWhileAnswering(
+        [wanted, &write] {
+            for (std::int64_t done = 0; done < wanted;) done += write(wanted - done);
+        },
+        answer_);
+    return wanted;
 }
 
 void WriteOutPacer::gather(File& from, File& to, std::int64_t length) {
     const auto size = gathered_.size();
-    if (gatheredInto_ != &to || size + static_cast<std::size_t>(length) > smallestStep) {
+    if (gatheredInto_ != &to || size + static_cast<std::size_t>(length) > mostGathered) {
         writeGathered();
     }
     gatheredInto_ = &to;
@@ -105,9 +115,9 @@ void WriteOutPacer::gather(File& from, File& to, std::int64_t length) {
 void WriteOutPacer::writeGathered() {
     if (gathered_.empty()) return;
     const auto length = static_cast<std::int64_t>(gathered_.size());
-    callInto(*gatheredInto_, [this, length] {
-        writeAll(*gatheredInto_, gathered_.data(), length);
-        return length;
+    writeInto(*gatheredInto_, length, [this](std::int64_t all) {
+        writeAll(*gatheredInto_, gathered_.data(), all);
+        return all;
     });
     gathered_.clear();
     written(*gatheredInto_, length);
@@ -167,9 +177,9 @@ void copyBytes(File& from, File& to, std::int64_t length, WriteOutPacer& pacer,
     ChunkCopier chunks(from, to, length);
     const std::int64_t begin = pacer.writtenTo(to);
     for (std::int64_t left = length; left > 0;) {
-        const std::int64_t wanted = std::min(left, pacer.room(to));
         const std::int64_t copied =
-            pacer.callInto(to, [&chunks, wanted] { return chunks.copy(wanted); });
+            pacer.writeInto(to, std::min(left, pacer.room(to)),
+                            [&chunks](std::int64_t most) { return chunks.copy(most); });
         left -= copied;
         if (pacer.written(to, copied) && left > 0 && afterStep) {
             afterStep(std::max<std::int64_t>(0, pacer.onMedium(to) - begin));

@@ -49,7 +49,7 @@ public:
     WriteOutPacer(std::string folder, std::function<void()> answer);
 
     // The most bytes to copy into `file` before the next call to written(): what is left of the
-    // step, and no more than one call to the system should copy.
+    // step, and, where the window's thread makes the calls, no more than one call should copy.
     std::int64_t room(const File& file) const;
     // `length` more bytes were written at the end of `file`; the window answers if it is time.
     // True when that ended a step: the bar may move now.
@@ -58,11 +58,14 @@ public:
     // start, and bytes written to it.
     std::int64_t onMedium(const File& file) const { return &file == file_ ? onMedium_ : 0; }
     std::int64_t writtenTo(const File& file) const { return &file == file_ ? written_ : 0; }
-    // Makes `call`, which writes into `file`, and returns what it returns. While earlier bytes of
-    // the file are on their way to the medium, a write into it can wait for them (the file system
-    // allocates their blocks under the file's own lock, for as long as the disk makes it), so then
-    // the call is made off the window's thread while the window answers.
-    std::int64_t callInto(const File& file, const std::function<std::int64_t()>& call);
+    // Writes up to `wanted` bytes into `file` with `write`, which writes at least one byte and at
+    // most the number it is given and tells how many, and returns how many were written. While
+    // earlier bytes of the file are on their way to the medium, a write into it can wait for them
+    // (the file system allocates their blocks under the file's own lock, as long as the disk
+    // makes it), so then all `wanted` are written off the window's thread, in one hand-over, while
+    // the window answers; otherwise `write` is called once, here.
+    std::int64_t writeInto(const File& file, std::int64_t wanted,
+                           const std::function<std::int64_t(std::int64_t)>& write);
     // Copies `length` bytes, short of a step, from the current position of `from` to the end of
     // `to` by way of memory: they reach `to` with the next copies into it, or when it ends.
     void gather(File& from, File& to, std::int64_t length);
@@ -75,6 +78,7 @@ public:
     void awaitEndedFiles();
 
 private:
+    bool onItsWay(const File& file) const { return &file == file_ && stepBegin_ > 0; }
     void follow(File& file);
     void endStep(std::int64_t bytes);
     void paceCalls(std::int64_t bytes);
