@@ -34,6 +34,7 @@ std::atomic<int> writeOutBegunOn = -1;  // the file whose write-out began last
 
 void holdIfArmed(int fd) {
     if (fd != writeOutBegunOn || !heldWrite.armed.exchange(false)) return;
+    writeOutBegunOn = -1;
     heldWrite.letGo = false;
     heldWrite.holding = true;
     ++heldWrite.held;
@@ -82,7 +83,8 @@ extern "C" int sync_file_range(int fd, off64_t offset, off64_t length, unsigned 
         errno = EIO;
         return -1;
     }
-    if (flags & SYNC_FILE_RANGE_WRITE) writeOutBegunOn = fd;
+    // Only while armed: the number of a file from before may be another file's by now.
+    if ((flags & SYNC_FILE_RANGE_WRITE) && heldWrite.armed) writeOutBegunOn = fd;
     return static_cast<int>(::syscall(SYS_sync_file_range, fd, offset, length, flags));
 }
 
