@@ -36,14 +36,14 @@ std::vector<std::int64_t> countPieces(PieceLookup& lookup, const std::string& fi
 File openPiece(PieceLookup& lookup, const std::string& prefix, std::int32_t n) {
     const std::string expected = naming::pieceOfSet(prefix, n);
     try {
-        return File::openForReading(expected);
+        return lookup.folder().openForReading(naming::fileName(expected));
     } catch (const RunError&) {
         const auto found = lookup.find(n);
         if (!found) {
             throw RunError("The piece " + expected +
                            " has gone missing since the set was counted; nothing was joined.");
         }
-        return File::openForReading(found->path);
+        return lookup.folder().openForReading(found->name);
     }
 }
 

@@ -18,26 +18,32 @@ std::string caseFolded(std::string name) {
 }  // namespace
 
 PieceLookup::PieceLookup(std::string prefix, std::function<void()> answering)
-    : prefix_(std::move(prefix)), answering_(std::move(answering)) {}
+    : prefix_(std::move(prefix)),
+      stem_(naming::fileName(prefix_)),
+      folder_(prefix_.substr(0, prefix_.size() - stem_.size())),
+      answering_(std::move(answering)) {}
 
 std::optional<FoundFile> PieceLookup::find(std::int32_t n) {
-    const std::string path = naming::pieceOfSet(prefix_, n);
-    if (const auto length = ordinaryFileLength(path)) return FoundFile{path, *length};
+    const std::string name = naming::pieceOfSet(stem_, n);
+    if (auto exact = ordinaryFile(name)) return exact;
     list();
     if (twoSets_) return std::nullopt;
-    const auto found = byFoldedName_.find(caseFolded(naming::fileName(path)));
+    const auto found = byFoldedName_.find(caseFolded(name));
     if (found == byFoldedName_.end()) return std::nullopt;
-    const std::string actual = naming::inFolder(folderOf(prefix_), found->second);
-    const auto length = ordinaryFileLength(actual);
+    return ordinaryFile(found->second);
+}
+
+std::optional<FoundFile> PieceLookup::ordinaryFile(const std::string& name) const {
+    const auto length = folder_.ordinaryFileLength(name);
     if (!length) return std::nullopt;
-    return FoundFile{actual, *length};
+    return FoundFile{name, folder_.pathOf(name), *length};
 }
 
 // Takes the names that could belong to the set: its pieces, and the file it was cut from.
 void PieceLookup::list() {
     if (listed_) return;
     listed_ = true;
-    const std::string stem = caseFolded(naming::fileName(prefix_));
+    const std::string stem = caseFolded(stem_);
     const std::string source = stem.substr(0, stem.size() - 1);
     for (const std::string& name : folderEntries(folderOf(prefix_), answering_)) {
         answering_();  // taking tens of thousands of names in takes as long as listing them

@@ -6,9 +6,12 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/folder.h"
+
 namespace quorvel {
 
 struct FoundFile {
+    std::string name;  // in the set's folder
     std::string path;
     std::int64_t length;
 };
@@ -19,18 +22,23 @@ struct FoundFile {
 // two sets, and only exact names are taken. The folder is listed at most once, so counting a
 // large set stays linear.
 class PieceLookup {
-public:
+  public:
     // `prefix`: a piece's path up to and including the "_" before its number. `answering` is
     // called for every name while the folder is listed, so the window answers in a large one.
     PieceLookup(std::string prefix, std::function<void()> answering);
 
     // Piece `n`, if it is there as an ordinary file.
     std::optional<FoundFile> find(std::int32_t n);
+    // The folder of the set, where the names found are opened.
+    const Folder& folder() const { return folder_; }
 
-private:
+  private:
     void list();
+    std::optional<FoundFile> ordinaryFile(const std::string& name) const;
 
     std::string prefix_;
+    std::string stem_;  // the prefix's name in its folder
+    Folder folder_;
     std::function<void()> answering_;
     bool listed_ = false;
     bool twoSets_ = false;

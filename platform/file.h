@@ -51,6 +51,7 @@ public:
     void close();
 
 private:
+    friend class Folder;
     File(NativeHandle handle, std::string path, std::string name);
     NativeHandle handle_;
     std::string path_;

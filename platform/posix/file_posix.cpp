@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/folder.h"
 #include "platform/run_error.h"
 
 namespace quorvel {
@@ -21,17 +22,17 @@ struct stat statusOf(int fd, const std::string& path) {
 }
 
 // Opened without blocking, so a pipe or device under a file's name cannot hang the window, and
-// refused unless it is an ordinary file. Tells its length too.
-int openOrdinary(const std::string& path, std::int64_t& length) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+// refused unless it is an ordinary file; `name` is looked up from the folder `at`. Tells its
+// length too. The flag is left on: an ordinary file's reads ignore it, and a call to clear it
+// would cost as much as the open for each of many small pieces.
+int openOrdinary(int at, const char* name, const std::string& path, std::int64_t& length) {
+    const int fd = ::openat(at, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throwSystemError("Cannot open", path);
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
         throw RunError("Cannot open " + path + ": it is not an ordinary file.");
     }
-    // Blocking again: F_SETFL ignores the access mode, so no call to read the flags is needed.
-    ::fcntl(fd, F_SETFL, 0);
     length = status.st_size;
     return fd;
 }
@@ -72,7 +73,16 @@ File::~File() {
 
 File File::openForReading(const std::string& path) {
     std::int64_t length = 0;
-    File file(openOrdinary(path, length), path, path);
+    File file(openOrdinary(AT_FDCWD, path.c_str(), path, length), path, path);
+    file.lengthWhenOpened_ = length;
+    return file;
+}
+
+File Folder::openForReading(const std::string& name) const {
+    if (handle_ < 0) return File::openForReading(pathOf(name));
+    const std::string path = pathOf(name);
+    std::int64_t length = 0;
+    File file(openOrdinary(handle_, name.c_str(), path, length), path, path);
     file.lengthWhenOpened_ = length;
     return file;
 }

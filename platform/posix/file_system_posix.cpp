@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "platform/file_system.h"
+#include "platform/folder.h"
 #include "platform/posix/mount_table.h"
 #include "platform/run_error.h"
 
@@ -21,12 +22,37 @@ bool isOrdinaryFile(const std::string& path) {
     return ordinaryFileLength(path).has_value();
 }
 
-std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
+namespace {
+
+// `name` looked up from the folder `at`.
+std::optional<std::int64_t> ordinaryFileLengthAt(int at, const std::string& name) {
     struct stat status {};
-    if (path.empty() || ::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (name.empty() || ::fstatat(at, name.c_str(), &status, 0) != 0 || !S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
     return status.st_size;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
+    return ordinaryFileLengthAt(AT_FDCWD, path);
+}
+
+// Held by a descriptor that only looks names up; where it cannot be opened, names are looked up
+// by their whole paths, which fail as they would have.
+Folder::Folder(std::string leading)
+    : leading_(std::move(leading)),
+      handle_(::open(leading_.empty() ? "." : leading_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {
+}
+
+Folder::~Folder() {
+    if (handle_ >= 0) ::close(handle_);
+}
+
+std::optional<std::int64_t> Folder::ordinaryFileLength(const std::string& name) const {
+    if (handle_ < 0) return quorvel::ordinaryFileLength(pathOf(name));
+    return ordinaryFileLengthAt(handle_, name);
 }
 
 std::vector<std::string> folderEntries(const std::string& folder,

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/folder.h"
 #include "platform/run_error.h"
 #include "platform/win32/wide_text.h"
 
@@ -23,6 +24,19 @@ std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
         return std::nullopt;
     }
     return (std::int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+// Windows looks every name up from the root of its path, so the folder is only its path.
+Folder::Folder(std::string leading) : leading_(std::move(leading)), handle_(nullptr) {}
+
+Folder::~Folder() = default;
+
+std::optional<std::int64_t> Folder::ordinaryFileLength(const std::string& name) const {
+    return quorvel::ordinaryFileLength(pathOf(name));
+}
+
+File Folder::openForReading(const std::string& name) const {
+    return File::openForReading(pathOf(name));
 }
 
 std::vector<std::string> folderEntries(const std::string& folder,
