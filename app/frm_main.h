@@ -9,6 +9,7 @@
 
 #include "app/progress_bar.h"
 #include "platform/controls.h"
+#include "platform/folder.h"
 #include "platform/replacing_file.h"
 #include "platform/toolkit.h"
 
@@ -24,6 +25,9 @@ struct PieceData {
     std::int64_t length;
     // The source's length when the run began; a source that changes since is not split.
     std::int64_t sourceLength;
+    // The source's permission bits, which every piece gets: read once, not once a piece.
+    unsigned permissions;
+    const Folder& folder;  // where the pieces go
     WriteOutPacer& pacer;
     // Piece 1, complete under a temporary name: it is put in place last, once every other piece
     // is, so that no unfinished split leaves a set a join would take for a whole one.

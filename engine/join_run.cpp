@@ -11,6 +11,7 @@
 #include "platform/copy.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
+#include "platform/folder.h"
 #include "platform/replacing_file.h"
 #include "platform/run_error.h"
 #include "platform/wait.h"
@@ -89,7 +90,8 @@ void frmMain::CombineFiles() {
                                      naming::fileName(targetPath));
 
         std::optional<File> piece = File::openForReading(sourcePath);
-        ReplacingFile output(targetPath, piece->permissions());
+        const Folder into = Folder::containing(targetPath);
+        ReplacingFile output(into, naming::fileName(targetPath), piece->permissions());
         WriteOutPacer pacer(folderOf(targetPath), answeringNowAndThen());
         // The joined file is in place and on the medium before the last progress call reports
         // success and deletes the pieces.

@@ -19,8 +19,8 @@ std::string caseFolded(std::string name) {
 
 PieceLookup::PieceLookup(std::string prefix, std::function<void()> answering)
     : prefix_(std::move(prefix)),
-      stem_(naming::fileName(prefix_)),
-      folder_(prefix_.substr(0, prefix_.size() - stem_.size())),
+      folder_(Folder::containing(prefix_)),
+      stem_(folder_.nameOf(prefix_)),
       answering_(std::move(answering)) {}
 
 std::optional<FoundFile> PieceLookup::find(std::int32_t n) {

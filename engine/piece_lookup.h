@@ -37,8 +37,8 @@ class PieceLookup {
     std::optional<FoundFile> ordinaryFile(const std::string& name) const;
 
     std::string prefix_;
-    std::string stem_;  // the prefix's name in its folder
     Folder folder_;
+    std::string stem_;  // the prefix's name in its folder
     std::function<void()> answering_;
     bool listed_ = false;
     bool twoSets_ = false;

@@ -50,10 +50,13 @@ std::string fileName(const std::string& path, char separator) {
     return last == std::string::npos ? path : path.substr(last + 1);
 }
 
+std::string pieceName(const std::string& sourcePath, std::int32_t n, char separator) {
+    return fileName(sourcePath, separator) + "_" + std::to_string(n) + extension;
+}
+
 std::string piecePath(const std::string& savePath, const std::string& sourcePath, std::int32_t n,
                       char separator) {
-    return inFolder(savePath, fileName(sourcePath, separator) + "_" + std::to_string(n) + extension,
-                    separator);
+    return inFolder(savePath, pieceName(sourcePath, n, separator), separator);
 }
 
 bool isPieceFile(const std::string& path) { return endsWithIgnoringCase(path, extension); }

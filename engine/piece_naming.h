@@ -22,6 +22,10 @@ std::string inFolder(const std::string& folder, const std::string& name,
 // The text after the last separator, or the whole text.
 std::string fileName(const std::string& path, char separator = nativeSeparator);
 
+// The name of piece `n` of `sourcePath`.
+std::string pieceName(const std::string& sourcePath, std::int32_t n,
+                      char separator = nativeSeparator);
+
 // The path of piece `n` of `sourcePath` written into the folder `savePath`.
 std::string piecePath(const std::string& savePath, const std::string& sourcePath, std::int32_t n,
                       char separator = nativeSeparator);

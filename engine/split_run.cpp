@@ -10,6 +10,7 @@
 #include "platform/copy.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
+#include "platform/folder.h"
 #include "platform/replacing_file.h"
 #include "platform/run_error.h"
 #include "platform/wait.h"
@@ -28,16 +29,16 @@ void requireBytes(const PieceData& data, std::int32_t piece) {
 
 // The most the pieces take at one time beyond what is free now. An old first piece goes before
 // anything is written; every other piece is written whole before the file it replaces goes.
-std::int64_t spaceForPieces(const Destination& destination, const std::string& savePath,
+std::int64_t spaceForPieces(const Destination& destination, const Folder& pieces,
                             const std::string& sourcePath, std::int32_t partCount, std::int64_t q,
                             std::int64_t r, const std::function<void()>& answering) {
     std::int64_t written = 0, most = 0;
-    std::int64_t freed = spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, 1));
+    std::int64_t freed = pieces.spaceFreedByReplacing(naming::pieceName(sourcePath, 1));
     for (std::int32_t n = 1; n <= partCount; ++n) {
         answering();
         written += destination.onDisk(n == 1 ? q + r : q);
         most = std::max(most, written - freed);
-        if (n > 1) freed += spaceFreedByReplacing(naming::piecePath(savePath, sourcePath, n));
+        if (n > 1) freed += pieces.spaceFreedByReplacing(naming::pieceName(sourcePath, n));
     }
     return most;
 }
@@ -54,9 +55,11 @@ void requireUnchangedSource(const PieceData& data) {
 
 // A piece name that already leads to the source, through a link, is refused rather than
 // replaced: the user may not mean what it would do.
-void refuseTheSourceItself(const File& source, const std::string& path) {
-    if (isOrdinaryFile(path) && File::openForReading(path).identity() == source.identity()) {
-        throw RunError("Cannot write the piece " + path + ": it is the source file itself.");
+void refuseTheSourceItself(const File& source, const Folder& folder, const std::string& name) {
+    if (folder.ordinaryFileLength(name) &&
+        folder.openForReading(name).identity() == source.identity()) {
+        throw RunError("Cannot write the piece " + folder.pathOf(name) +
+                       ": it is the source file itself.");
     }
 }
 
@@ -87,14 +90,15 @@ void frmMain::SplitFile() {
         const std::int64_t r = length % partCount;
 
         const std::string folder = folderOf(naming::piecePath(savePath, sourcePath, 1));
+        const Folder pieces = Folder::containing(naming::piecePath(savePath, sourcePath, 1));
         WriteOutPacer pacer(folder, answeringNowAndThen());
-        PieceData data{source, q + r, length, pacer};
+        PieceData data{source, q + r, length, source.permissions(), pieces, pacer};
         requireBytes(data, 1);
         const Destination destination(folder);
         destination.requirePiecesWithinLimit(naming::fileName(sourcePath), length, partCount);
-        destination.requireFreeSpace(spaceForPieces(destination, savePath, sourcePath, partCount,
-                                                    q, r, answeringNowAndThen()),
-                                     "the pieces of " + naming::fileName(sourcePath));
+        destination.requireFreeSpace(
+            spaceForPieces(destination, pieces, sourcePath, partCount, q, r, answeringNowAndThen()),
+            "the pieces of " + naming::fileName(sourcePath));
         removeOldFirstPiece(source);
         try {
             PutData(data, data.length, 1);
@@ -111,12 +115,12 @@ void frmMain::SplitFile() {
 }
 
 void frmMain::PutData(PieceData& data, std::int64_t /*l*/, std::int16_t num) {
-    const std::string path = naming::piecePath(savePath, sourcePath, num);
-    refuseTheSourceItself(data.source, path);
+    const std::string name = naming::pieceName(sourcePath, num);
+    refuseTheSourceItself(data.source, data.folder, name);
     if (num == 1) {
-        writePiece(data, data.firstPiece.emplace(path, data.source.permissions()), num);
+        writePiece(data, data.firstPiece.emplace(data.folder, name, data.permissions), num);
     } else {
-        ReplacingFile piece(path, data.source.permissions());
+        ReplacingFile piece(data.folder, name, data.permissions);
         writePiece(data, piece, num);
         piece.commit(Durability::cached);
     }
@@ -153,7 +157,7 @@ void frmMain::removeOldFirstPiece(const File& source) {
     PieceLookup lookup(setPrefixOf(savePath, sourcePath), answeringNowAndThen());
     const auto old = lookup.find(1);
     if (!old) return;
-    refuseTheSourceItself(source, old->path);
+    refuseTheSourceItself(source, lookup.folder(), old->name);
     removeFile(old->path);
 }
 

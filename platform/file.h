@@ -22,11 +22,6 @@ struct FileIdentity {
 class File {
 public:
     static File openForReading(const std::string& path);
-    // Creates a new file with a unique name in `folder` that no one else can have opened, with
-    // exactly the permission bits `permissions`; no link or existing file is ever followed.
-    // Messages about it name `shownAs`, the file it will become, never the temporary name.
-    static File createTemporary(const std::string& folder, const std::string& stem,
-                                unsigned permissions, const std::string& shownAs);
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;

@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include "platform/folder.h"
+
 namespace quorvel {
 
 // A root keeps its separator: "/" and "\" stay themselves, a drive root stays "C:\".
@@ -8,6 +10,10 @@ std::string folderOf(const std::string& path, char separator) {
     if (last == std::string::npos) return ".";
     const bool atRoot = last == 0 || (last == 2 && path[1] == ':');
     return path.substr(0, atRoot ? last + 1 : last);
+}
+
+Folder Folder::containing(const std::string& path) {
+    return Folder(path.substr(0, path.rfind(nativeSeparator) + 1));  // npos + 1: no folder named
 }
 
 }  // namespace quorvel

@@ -28,8 +28,6 @@ std::vector<std::string> folderEntries(const std::string& folder,
 void removeFile(const std::string& path);
 // Removes a file if it is there; for clean-up paths that must not throw.
 void discardFile(const std::string& path) noexcept;
-// Moves `from` over `to` in one step, replacing what was at `to`.
-void replaceFile(const std::string& from, const std::string& to);
 // Makes the folder's entries (a rename, a new file) durable.
 void syncFolder(const std::string& folder);
 
@@ -54,9 +52,6 @@ struct FileSystemFacts {
 
 // The file system of `folder`; nothing when the system cannot tell (no such folder).
 std::optional<FileSystemFacts> fileSystemOf(const std::string& folder);
-// Bytes that replacing the file at `path` gives back: what it holds on the disk when it is an
-// ordinary file no other name shares, else 0 (a link, a folder, nothing there).
-std::int64_t spaceFreedByReplacing(const std::string& path);
 
 // The text up to the last separator, or "." when there is none.
 std::string folderOf(const std::string& path, char separator = nativeSeparator);

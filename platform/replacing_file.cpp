@@ -4,9 +4,10 @@
 
 namespace quorvel {
 
-ReplacingFile::ReplacingFile(std::string target, unsigned permissions)
-    : target_(std::move(target)),
-      file_(File::createTemporary(folderOf(target_), ".quorvel", permissions, target_)) {}
+ReplacingFile::ReplacingFile(const Folder& folder, const std::string& name, unsigned permissions)
+    : folder_(folder),
+      name_(name),
+      file_(folder.createTemporary(".quorvel", permissions, folder.pathOf(name))) {}
 
 ReplacingFile::~ReplacingFile() {
     if (!committed_) {
@@ -19,9 +20,9 @@ ReplacingFile::~ReplacingFile() {
 void ReplacingFile::commit(Durability durability) {
     if (durability == Durability::onDisk) file_.flush();
     file_.close();
-    replaceFile(file_.path(), target_);
+    folder_.replace(folder_.nameOf(file_.path()), name_);
     committed_ = true;
-    if (durability != Durability::cached) syncFolder(folderOf(target_));
+    if (durability != Durability::cached) syncFolder(folderOf(folder_.pathOf(name_)));
 }
 
 }  // namespace quorvel

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/file.h"
+#include "platform/folder.h"
 
 namespace quorvel {
 
@@ -16,8 +17,9 @@ enum class Durability {
 // complete, so the target never holds partial content and what was there survives a failure.
 // Messages about it name the target.
 class ReplacingFile {
-public:
-    ReplacingFile(std::string target, unsigned permissions);
+  public:
+    // The file `name` in `folder`, which outlives it.
+    ReplacingFile(const Folder& folder, const std::string& name, unsigned permissions);
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
     // Removes the temporary file unless it was committed.
@@ -28,8 +30,9 @@ public:
     // what is still only in memory, so only a caller about to rely on it asks.
     void commit(Durability durability);
 
-private:
-    std::string target_;
+  private:
+    const Folder& folder_;
+    std::string name_;
     File file_;
     bool committed_ = false;
 };

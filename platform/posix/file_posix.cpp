@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/file_system.h"
 #include "platform/folder.h"
 #include "platform/run_error.h"
 
@@ -35,6 +36,21 @@ int openOrdinary(int at, const char* name, const std::string& path, std::int64_t
     }
     length = status.st_size;
     return fd;
+}
+
+// `name` in `folder` as the system is to look it up from `at`: alone from the open folder, or,
+// where the folder could not be opened (AT_FDCWD), by its whole path, which then fails as it
+// would have.
+std::string lookedUp(int at, const Folder& folder, const std::string& name) {
+    return at == AT_FDCWD ? folder.pathOf(name) : name;
+}
+
+std::optional<std::int64_t> ordinaryFileLengthAt(int at, const std::string& name) {
+    struct stat status {};
+    if (name.empty() || ::fstatat(at, name.c_str(), &status, 0) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return status.st_size;
 }
 
 std::string uniqueSuffix() {
@@ -78,31 +94,6 @@ File File::openForReading(const std::string& path) {
     return file;
 }
 
-File Folder::openForReading(const std::string& name) const {
-    if (handle_ < 0) return File::openForReading(pathOf(name));
-    const std::string path = pathOf(name);
-    std::int64_t length = 0;
-    File file(openOrdinary(handle_, name.c_str(), path, length), path, path);
-    file.lengthWhenOpened_ = length;
-    return file;
-}
-
-File File::createTemporary(const std::string& folder, const std::string& stem, unsigned permissions,
-                           const std::string& shownAs) {
-    for (int attempt = 0;; ++attempt) {
-        const std::string path = folder + "/" + stem + "-" + uniqueSuffix() + ".tmp";
-        const int fd =
-            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, permissions);
-        if (fd >= 0) {
-            // Exactly the bits asked for, whatever the umask; a file system that keeps no
-            // permissions (FAT) refuses, and its files are what the mount makes them.
-            (void)::fchmod(fd, permissions);
-            return File(fd, path, shownAs);
-        }
-        if (errno != EEXIST || attempt == 100) throwSystemError("Cannot write", shownAs);
-    }
-}
-
 std::int64_t File::length() const {
     return statusOf(handle_, name_).st_size;
 }
@@ -123,6 +114,70 @@ void File::flush() {
 void File::close() {
     const int fd = std::exchange(handle_, -1);
     if (fd >= 0 && ::close(fd) != 0) throwSystemError("Cannot write", name_);
+}
+
+bool isOrdinaryFile(const std::string& path) {
+    return ordinaryFileLength(path).has_value();
+}
+
+std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
+    return ordinaryFileLengthAt(AT_FDCWD, path);
+}
+
+// Held by a descriptor that serves only to look names up from.
+Folder::Folder(std::string leading) : leading_(std::move(leading)) {
+    handle_ = ::open(leading_.empty() ? "." : leading_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (handle_ < 0) handle_ = AT_FDCWD;
+}
+
+Folder::~Folder() {
+    if (handle_ != AT_FDCWD) ::close(handle_);
+}
+
+std::optional<std::int64_t> Folder::ordinaryFileLength(const std::string& name) const {
+    return ordinaryFileLengthAt(handle_, lookedUp(handle_, *this, name));
+}
+
+File Folder::openForReading(const std::string& name) const {
+    const std::string path = pathOf(name);
+    std::int64_t length = 0;
+    File file(openOrdinary(handle_, lookedUp(handle_, *this, name).c_str(), path, length), path,
+              path);
+    file.lengthWhenOpened_ = length;
+    return file;
+}
+
+File Folder::createTemporary(const std::string& stem, unsigned permissions,
+                             const std::string& shownAs) const {
+    for (int attempt = 0;; ++attempt) {
+        const std::string name = stem + "-" + uniqueSuffix() + ".tmp";
+        const int fd = ::openat(handle_, lookedUp(handle_, *this, name).c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, permissions);
+        if (fd >= 0) {
+            // Exactly the bits asked for, whatever the umask; a file system that keeps no
+            // permissions (FAT) refuses, and its files are what the mount makes them.
+            (void)::fchmod(fd, permissions);
+            return File(fd, pathOf(name), shownAs);
+        }
+        if (errno != EEXIST || attempt == 100) throwSystemError("Cannot write", shownAs);
+    }
+}
+
+void Folder::replace(const std::string& from, const std::string& to) const {
+    if (::renameat(handle_, lookedUp(handle_, *this, from).c_str(), handle_,
+                   lookedUp(handle_, *this, to).c_str()) != 0) {
+        throwSystemError("Cannot write", pathOf(to));
+    }
+}
+
+std::int64_t Folder::spaceFreedByReplacing(const std::string& name) const {
+    struct stat status {};
+    if (::fstatat(handle_, lookedUp(handle_, *this, name).c_str(), &status, AT_SYMLINK_NOFOLLOW) !=
+            0 ||
+        !S_ISREG(status.st_mode) || status.st_nlink != 1) {
+        return 0;
+    }
+    return static_cast<std::int64_t>(status.st_blocks) * 512;  // st_blocks counts 512-byte units
 }
 
 }  // namespace quorvel

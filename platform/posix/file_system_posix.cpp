@@ -12,48 +12,10 @@
 #include <iterator>
 
 #include "platform/file_system.h"
-#include "platform/folder.h"
 #include "platform/posix/mount_table.h"
 #include "platform/run_error.h"
 
 namespace quorvel {
-
-bool isOrdinaryFile(const std::string& path) {
-    return ordinaryFileLength(path).has_value();
-}
-
-namespace {
-
-// `name` looked up from the folder `at`.
-std::optional<std::int64_t> ordinaryFileLengthAt(int at, const std::string& name) {
-    struct stat status {};
-    if (name.empty() || ::fstatat(at, name.c_str(), &status, 0) != 0 || !S_ISREG(status.st_mode)) {
-        return std::nullopt;
-    }
-    return status.st_size;
-}
-
-}  // namespace
-
-std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
-    return ordinaryFileLengthAt(AT_FDCWD, path);
-}
-
-// Held by a descriptor that only looks names up; where it cannot be opened, names are looked up
-// by their whole paths, which fail as they would have.
-Folder::Folder(std::string leading)
-    : leading_(std::move(leading)),
-      handle_(::open(leading_.empty() ? "." : leading_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {
-}
-
-Folder::~Folder() {
-    if (handle_ >= 0) ::close(handle_);
-}
-
-std::optional<std::int64_t> Folder::ordinaryFileLength(const std::string& name) const {
-    if (handle_ < 0) return quorvel::ordinaryFileLength(pathOf(name));
-    return ordinaryFileLengthAt(handle_, name);
-}
 
 std::vector<std::string> folderEntries(const std::string& folder,
                                        const std::function<void()>& answering) {
@@ -78,10 +40,6 @@ void removeFile(const std::string& path) {
 
 void discardFile(const std::string& path) noexcept {
     ::unlink(path.c_str());
-}
-
-void replaceFile(const std::string& from, const std::string& to) {
-    if (::rename(from.c_str(), to.c_str()) != 0) throwSystemError("Cannot write", to);
 }
 
 void syncFolder(const std::string& folder) {
@@ -136,14 +94,6 @@ std::optional<FileSystemFacts> fileSystemOf(const std::string& folder) {
         facts.allocationUnit = fusefatCluster(status, facts.allocationUnit);
     }
     return facts;
-}
-
-std::int64_t spaceFreedByReplacing(const std::string& path) {
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) {
-        return 0;
-    }
-    return static_cast<std::int64_t>(status.st_blocks) * 512;  // st_blocks counts 512-byte units
 }
 
 }  // namespace quorvel

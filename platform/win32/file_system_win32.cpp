@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/folder.h"
 #include "platform/run_error.h"
 #include "platform/win32/wide_text.h"
 
@@ -24,19 +23,6 @@ std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
         return std::nullopt;
     }
     return (std::int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-}
-
-// Windows looks every name up from the root of its path, so the folder is only its path.
-Folder::Folder(std::string leading) : leading_(std::move(leading)), handle_(nullptr) {}
-
-Folder::~Folder() = default;
-
-std::optional<std::int64_t> Folder::ordinaryFileLength(const std::string& name) const {
-    return quorvel::ordinaryFileLength(pathOf(name));
-}
-
-File Folder::openForReading(const std::string& name) const {
-    return File::openForReading(pathOf(name));
 }
 
 std::vector<std::string> folderEntries(const std::string& folder,
@@ -66,14 +52,6 @@ void discardFile(const std::string& path) noexcept {
         DeleteFileW(widened(path).c_str());
     } catch (...) {
         // Out of memory for the name: the file stays, which is all a clean-up may do.
-    }
-}
-
-// Write-through: the move is on the disk when the call returns, so the folder needs no sync.
-void replaceFile(const std::string& from, const std::string& to) {
-    if (!MoveFileExW(widened(from).c_str(), widened(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        throwSystemError("Cannot write", to);
     }
 }
 
@@ -126,21 +104,6 @@ std::optional<FileSystemFacts> fileSystemOf(const std::string& folder) {
     facts.allocationUnit = clusterSize(root);
     facts.sizeLimit = sizeLimitOf(root);
     return facts;
-}
-
-// A link (reparse point), a folder or a name that other links share gives nothing back.
-std::int64_t spaceFreedByReplacing(const std::string& path) {
-    const HANDLE handle =
-        CreateFileW(widened(path).c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return 0;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool known = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
-    constexpr DWORD notOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-    if (!known || (info.dwFileAttributes & notOrdinary) != 0 || info.nNumberOfLinks != 1) return 0;
-    return (std::int64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
 }
 
 }  // namespace quorvel

@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "platform/file.h"
+#include "platform/file_system.h"
+#include "platform/folder.h"
 #include "platform/run_error.h"
 #include "platform/win32/wide_text.h"
 
@@ -61,26 +63,6 @@ File File::openForReading(const std::string& path) {
     return file;
 }
 
-// Windows gives new files the rights of their folder; there are no permission bits to pass on.
-File File::createTemporary(const std::string& folder, const std::string& stem,
-                           unsigned /*permissions*/, const std::string& shownAs) {
-    // CREATE_NEW fails on any existing name, so the file is ours alone; a taken name moves on.
-    static std::atomic<unsigned> counter{0};
-    const std::string inFolder = folder.ends_with('\\') ? folder : folder + '\\';
-    const std::string prefix = inFolder + stem + "-" + std::to_string(GetCurrentProcessId()) + "-";
-    for (int attempt = 0;; ++attempt) {
-        const std::string path = prefix + std::to_string(counter++) + ".tmp";
-        const HANDLE handle =
-            CreateFileW(widened(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, writingShare,
-                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) return File(handle, path, shownAs);
-        const DWORD error = GetLastError();
-        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100) {
-            throwSystemError("Cannot write", shownAs);
-        }
-    }
-}
-
 std::int64_t File::length() const {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(handle_, &size)) throwSystemError("Cannot read the length of", name_);
@@ -108,6 +90,61 @@ void File::close() {
     const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
     if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle))
         throwSystemError("Cannot write", name_);
+}
+
+// Windows looks every name up from the root of its path, so the folder is only its path.
+Folder::Folder(std::string leading) : leading_(std::move(leading)), handle_(nullptr) {}
+
+Folder::~Folder() = default;
+
+std::optional<std::int64_t> Folder::ordinaryFileLength(const std::string& name) const {
+    return quorvel::ordinaryFileLength(pathOf(name));
+}
+
+File Folder::openForReading(const std::string& name) const {
+    return File::openForReading(pathOf(name));
+}
+
+// Windows gives new files the rights of their folder; there are no permission bits to pass on.
+File Folder::createTemporary(const std::string& stem, unsigned /*permissions*/,
+                             const std::string& shownAs) const {
+    // CREATE_NEW fails on any existing name, so the file is ours alone; a taken name moves on.
+    static std::atomic<unsigned> counter{0};
+    const std::string prefix = stem + "-" + std::to_string(GetCurrentProcessId()) + "-";
+    for (int attempt = 0;; ++attempt) {
+        const std::string path = pathOf(prefix + std::to_string(counter++) + ".tmp");
+        const HANDLE handle =
+            CreateFileW(widened(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, writingShare,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) return File(handle, path, shownAs);
+        const DWORD error = GetLastError();
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100) {
+            throwSystemError("Cannot write", shownAs);
+        }
+    }
+}
+
+// Write-through: the move is on the disk when the call returns, so the folder needs no sync.
+void Folder::replace(const std::string& from, const std::string& to) const {
+    if (!MoveFileExW(widened(pathOf(from)).c_str(), widened(pathOf(to)).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        throwSystemError("Cannot write", pathOf(to));
+    }
+}
+
+// A link (reparse point), a folder or a name that other links share gives nothing back.
+std::int64_t Folder::spaceFreedByReplacing(const std::string& name) const {
+    const HANDLE handle =
+        CreateFileW(widened(pathOf(name)).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return 0;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    constexpr DWORD notOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!known || (info.dwFileAttributes & notOrdinary) != 0 || info.nNumberOfLinks != 1) return 0;
+    return (std::int64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
 }
 
 }  // namespace quorvel
