@@ -276,8 +276,11 @@ class CaseBench {
     void measure(const std::string& tool, const fs::path& input,
                  const std::vector<Command>& commands) {
         throwIfStopped();
-        ::sync();  // what the last run wrote goes to disk now, not while this one runs
+        // The input in the page cache, then on the disk whatever was written before, the access
+        // times that reading it set included: the next sync would write those, and whichever tool
+        // went first would pay for them.
         readThrough(input);
+        ::sync();
         Measured total;
         for (const Command& command : commands) {
             const Measured measured = run(command);
