@@ -13,7 +13,7 @@ namespace quorvel {
 // again: for tens of thousands of small pieces, walking their paths costs as much as copying them.
 // Every failure throws RunError naming the file's whole path.
 class Folder {
-  public:
+public:
     // `leading`: a path up to and including its last separator, or "" for the current folder.
     explicit Folder(std::string leading);
     // The folder that holds the file at `path`.
@@ -42,7 +42,7 @@ class Folder {
     // ordinary file no other name shares, else 0 (a link, a folder, nothing there).
     std::int64_t spaceFreedByReplacing(const std::string& name) const;
 
-  private:
+private:
     std::string leading_;
     NativeHandle handle_;
 };

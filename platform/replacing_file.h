@@ -17,7 +17,7 @@ enum class Durability {
 // complete, so the target never holds partial content and what was there survives a failure.
 // Messages about it name the target.
 class ReplacingFile {
-  public:
+public:
     // The file `name` in `folder`, which outlives it.
     ReplacingFile(const Folder& folder, const std::string& name, unsigned permissions);
     ReplacingFile(const ReplacingFile&) = delete;
@@ -30,7 +30,7 @@ class ReplacingFile {
     // what is still only in memory, so only a caller about to rely on it asks.
     void commit(Durability durability);
 
-  private:
+private:
     const Folder& folder_;
     std::string name_;
     File file_;
