@@ -5,7 +5,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/file.h"
 
@@ -88,11 +87,12 @@ private:
     std::string folder_;
     std::function<void()> answer_;
     File* file_ = nullptr;
-    std::int64_t written_ = 0;      // in file_
-    std::int64_t stepBegin_ = 0;    // in file_: where the step being written began
-    std::int64_t lastStarted_ = 0;  // in file_: where the step whose write-out began last began
-    std::int64_t onMedium_ = 0;     // in file_: from here on, two steps are on their way
-    std::vector<char> gathered_;
+    std::int64_t written_ = 0;          // in file_
+    std::int64_t stepBegin_ = 0;        // in file_: where the step being written began
+    std::int64_t lastStarted_ = 0;      // in file_: where the step whose write-out began last began
+    std::int64_t onMedium_ = 0;         // in file_: from here on, two steps are on their way
+    std::unique_ptr<char[]> gathered_;  // allocated once something is gathered
+    std::int64_t gatheredLength_ = 0;
     File* gatheredInto_ = nullptr;
     ShortFiles shortFiles_;
     std::int64_t shortBytes_ = 0;  // of short files not yet known to be on the medium
