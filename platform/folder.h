@@ -11,7 +11,7 @@ namespace quorvel {
 // A folder whose files are named by their names in it. Where the system looks names up from an
 // open folder (POSIX), it is held open, so that each call walks one name and not the whole path
 // again: for tens of thousands of small pieces, walking their paths costs as much as copying them.
-// Every failure throws RunError naming the file's whole path.
+// What fails throws RunError naming the file's whole path.
 class Folder {
 public:
     // `leading`: a path up to and including its last separator, or "" for the current folder.

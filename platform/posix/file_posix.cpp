@@ -172,8 +172,8 @@ void Folder::replace(const std::string& from, const std::string& to) const {
 
 std::int64_t Folder::spaceFreedByReplacing(const std::string& name) const {
     struct stat status {};
-    if (::fstatat(handle_, lookedUp(handle_, *this, name).c_str(), &status, AT_SYMLINK_NOFOLLOW) !=
-            0 ||
+    const std::string lookup = lookedUp(handle_, *this, name);
+    if (::fstatat(handle_, lookup.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(status.st_mode) || status.st_nlink != 1) {
         return 0;
     }
