@@ -1,5 +1,7 @@
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "app/texts.h"
 #include "tests/support/fault_run.h"
@@ -16,7 +18,7 @@ const std::string oldTarget = "what was at the target before";
 // A join of the three pieces of a 3,000-byte a.bin in `dir` into `out`, where an older a.bin
 // lies; Check1 is ticked, so a run that deleted a piece too early would show.
 class JoinFaultTest : public FaultTest {
-protected:
+  protected:
     void SetUp() override {
         for (const auto& [path, bytes] : piecesOf(dir.path(), "a.bin", setBytes, 3)) {
             writeBytes(path, bytes);
@@ -31,7 +33,7 @@ protected:
         });
     }
 
-public:
+  public:
     std::string firstPiece = dir / "a.bin_1.xst";
     std::string destination = out.path();
     std::unique_ptr<ImmutableFolder> lock;
@@ -249,6 +251,28 @@ INSTANTIATE_TEST_SUITE_P(
                       FullDisk{"ReadWritePath", 3, 1 << 20, true, "Cannot write"},
                       FullDisk{"ShortPiecesGathered", 400, 4096, false, "Cannot write"}),
     [](const auto& row) { return row.param.name; });
+
+// Where the file system honours "without blocking" for the reads of a piece opened so, every
+// piece is still joined whole: through the kernel's copy, the read/write path and gathered alike.
+TEST_F(JoinFaultTest, PiecesWhoseReadsWouldNotWaitAreJoinedWhole) {
+    // The first two are long (each starts on a page: the kernel copies them), the others gathered.
+    const std::vector<std::size_t> lengths = {std::size_t{1} << 20, 300000, 5000, 7};
+    for (const bool kernelCopy : {true, false}) {
+        TempFolder set, joined;
+        std::string expected;
+        for (std::size_t n = 1; n <= lengths.size(); ++n) {
+            const std::string bytes = patternBytes(lengths[n - 1], static_cast<unsigned>(n));
+            writeBytes(set / ("b.bin_" + std::to_string(n) + ".xst"), bytes);
+            expected += bytes;
+        }
+        const faults::Switch refused(faults::nonBlockingReadsRefused);
+        std::optional<faults::Switch> noKernelCopy;
+        if (!kernelCopy) noKernelCopy.emplace(faults::kernelCopyMissing);
+        join(set / "b.bin_1.xst", joined.path());
+        EXPECT_EQ(lastMessage(), text::jointDone) << lastMessage();
+        EXPECT_EQ(bytesOf(joined / "b.bin"), expected) << (kernelCopy ? "kernel copy" : "buffer");
+    }
+}
 
 // Pieces that cannot be deleted after a join: the join stands, and a second message says which
 // piece stayed.

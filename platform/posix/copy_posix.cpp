@@ -52,6 +52,16 @@ bool kernelCopiesFast(const File& from, const File& to, std::int64_t length) {
     return length >= bufferSize && startsAPage(from) && startsAPage(to);
 }
 
+// A file is opened without blocking and left so, which reads of an ordinary file ignore; a file
+// system that honours it (a FUSE driver may) says EAGAIN instead of waiting, and is asked again
+// with the flag cleared. True when it was cleared now.
+bool blockingAgain(int fd, int error) {
+    if (error != EAGAIN) return false;
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && (flags & O_NONBLOCK) != 0 &&
+           ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
 bool kernelCannotCopy(int error) {
     return error == ENOSYS || error == EXDEV || error == EINVAL || error == EOPNOTSUPP ||
            error == EPERM || error == EBADF;
@@ -97,7 +107,7 @@ std::int64_t kernelCopy(File& from, File& to, std::int64_t wanted, bool firstCal
             if (firstCall) return 0;
             endedEarly(from);
         }
-        if (errno == EINTR) continue;
+        if (errno == EINTR || blockingAgain(from.handle(), errno)) continue;
         if (firstCall && kernelCannotCopy(errno)) return 0;
         copyFailed(from, to);
     }
@@ -123,7 +133,7 @@ constexpr unsigned waitForRange =
 std::int64_t readSome(File& from, char* buffer, std::int64_t wanted) {
     ssize_t got;
     do got = ::read(from.handle(), buffer, static_cast<std::size_t>(wanted));
-    while (got < 0 && errno == EINTR);
+    while (got < 0 && (errno == EINTR || blockingAgain(from.handle(), errno)));
     if (got < 0) throwSystemError("Cannot read", from.name());
     if (got == 0) endedEarly(from);
     return got;

@@ -13,6 +13,7 @@
 namespace quorvel::testing::faults {
 
 std::atomic<bool> kernelCopyMissing = false;
+std::atomic<bool> nonBlockingReadsRefused = false;
 std::atomic<bool> flushFails = false;
 std::atomic<bool> writeOutFails = false;
 std::optional<ReportedFileSystem> reportedFileSystem;
@@ -25,6 +26,7 @@ using quorvel::testing::faults::flushed;
 using quorvel::testing::faults::flushFails;
 using quorvel::testing::faults::heldWrite;
 using quorvel::testing::faults::kernelCopyMissing;
+using quorvel::testing::faults::nonBlockingReadsRefused;
 using quorvel::testing::faults::reportedFileSystem;
 using quorvel::testing::faults::writeOutFails;
 
@@ -46,6 +48,12 @@ void holdIfArmed(int fd) {
     heldWrite.holding = false;
 }
 
+bool refusedWithoutBlocking(int fd) {
+    if (!nonBlockingReadsRefused) return false;
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && (flags & O_NONBLOCK) != 0;
+}
+
 }  // namespace
 
 // Defined in the test program, these take the C library's place for every caller in it.
@@ -54,8 +62,20 @@ extern "C" ssize_t write(int fd, const void* bytes, size_t length) {
     return ::syscall(SYS_write, fd, bytes, length);
 }
 
+extern "C" ssize_t read(int fd, void* bytes, size_t length) {
+    if (refusedWithoutBlocking(fd)) {
+        errno = EAGAIN;
+        return -1;
+    }
+    return ::syscall(SYS_read, fd, bytes, length);
+}
+
 extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
                                    size_t length, unsigned int flags) {
+    if (refusedWithoutBlocking(in)) {
+        errno = EAGAIN;
+        return -1;
+    }
     holdIfArmed(out);
     if (kernelCopyMissing) {
         errno = ENOSYS;

@@ -8,12 +8,15 @@
 #include <set>
 #include <utility>
 
-// Stand-ins for seven C library calls, linked into the fault tests only. They pass through to the
+// Stand-ins for eight C library calls, linked into the fault tests only. They pass through to the
 // kernel unless a test switches a failure on, for conditions the machine cannot make for real.
 namespace quorvel::testing::faults {
 
 // copy_file_range fails with ENOSYS, as on a kernel without it: copies take the read/write path.
 extern std::atomic<bool> kernelCopyMissing;
+// read and copy_file_range from a file opened without blocking fail with EAGAIN, as on a FUSE
+// file system whose driver honours the flag.
+extern std::atomic<bool> nonBlockingReadsRefused;
 // The next fsync fails with EIO, as when the disk could not write what was cached.
 extern std::atomic<bool> flushFails;
 // The next wait for a file's write-out (sync_file_range) fails with EIO, as when the disk could
