@@ -48,10 +48,13 @@ void holdIfArmed(int fd) {
     heldWrite.holding = false;
 }
 
+// True, with errno set, where a driver that honours "without blocking" would refuse to read fd.
 bool refusedWithoutBlocking(int fd) {
     if (!nonBlockingReadsRefused) return false;
     const int flags = ::fcntl(fd, F_GETFL);
-    return flags >= 0 && (flags & O_NONBLOCK) != 0;
+    if (flags < 0 || (flags & O_NONBLOCK) == 0) return false;
+    errno = EAGAIN;
+    return true;
 }
 
 }  // namespace
@@ -63,19 +66,13 @@ extern "C" ssize_t write(int fd, const void* bytes, size_t length) {
 }
 
 extern "C" ssize_t read(int fd, void* bytes, size_t length) {
-    if (refusedWithoutBlocking(fd)) {
-        errno = EAGAIN;
-        return -1;
-    }
+    if (refusedWithoutBlocking(fd)) return -1;
     return ::syscall(SYS_read, fd, bytes, length);
 }
 
 extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
                                    size_t length, unsigned int flags) {
-    if (refusedWithoutBlocking(in)) {
-        errno = EAGAIN;
-        return -1;
-    }
+    if (refusedWithoutBlocking(in)) return -1;
     holdIfArmed(out);
     if (kernelCopyMissing) {
         errno = ENOSYS;

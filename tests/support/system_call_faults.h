@@ -8,7 +8,7 @@
 #include <set>
 #include <utility>
 
-// Stand-ins for eight C library calls, linked into the fault tests only. They pass through to the
+// Stand-ins for seven C library calls, linked into the fault tests only. They pass through to the
 // kernel unless a test switches a failure on, for conditions the machine cannot make for real.
 namespace quorvel::testing::faults {
 
