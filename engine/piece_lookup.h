@@ -42,6 +42,7 @@ class PieceLookup {
     std::function<void()> answering_;
     bool listed_ = false;
     bool twoSets_ = false;
+    // The names of the set spelt otherwise than its own, by their folded form.
     std::unordered_map<std::string, std::string> byFoldedName_;
 };
 

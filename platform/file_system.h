@@ -4,7 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace quorvel {
 
@@ -20,10 +20,10 @@ bool isOrdinaryFile(const std::string& path);
 // The same lookup, giving the file's length as well, in the one call to the system.
 std::optional<std::int64_t> ordinaryFileLength(const std::string& path);
 
-// The names in a folder (no "." or ".."); empty when it cannot be read. `answering` is called
-// for every name read.
-std::vector<std::string> folderEntries(const std::string& folder,
-                                       const std::function<void()>& answering);
+// Hands each name in a folder (not "." or "..") to `take`, as it is read; none when the folder
+// cannot be read.
+void forEachFolderEntry(const std::string& folder,
+                        const std::function<void(std::string_view name)>& take);
 
 void removeFile(const std::string& path);
 // Removes a file if it is there; for clean-up paths that must not throw.

@@ -73,6 +73,41 @@ TEST_F(Join, SetsAreFoundWhateverTheirNamesLookLike) {
     }
 }
 
+#ifndef _WIN32
+// Where letter case tells names apart, a piece renamed in case still belongs to its set, unless
+// two names of the set (or of its source) differ only in case: then those are two sets, and only
+// names spelt exactly as the chosen piece's are taken.
+TEST_F(Join, NamesThatDifferOnlyInCaseMakeTwoSets) {
+    struct Case {
+        std::vector<std::string> pieces;  // numbered as they appear
+        std::vector<std::string> others;  // in the same folder
+        std::size_t joined;               // how many pieces the join takes
+    };
+    for (const Case& c : {
+             Case{{"a.bin_1.xst", "a.bin_2.xst", "A.BIN_3.XST"}, {}, 3},
+             Case{{"a.bin_1.xst", "a.bin_2.XST"}, {}, 2},
+             Case{{"a.bin_1.xst", "a.bin_2.xst", "A.BIN_3.XST"}, {"A.BIN_2.XST"}, 2},
+             Case{{"a.bin_1.xst", "A.bin_2.xst"}, {"a.BIN_2.xst"}, 1},
+             Case{{"a.bin_1.xst", "A.BIN_2.XST"}, {"a.bin", "A.Bin"}, 1},
+             Case{{"a.bin_1.xst", "A.BIN_2.XST"}, {"A.Bin", "a.BIN"}, 1},
+             Case{{"a.bin_1.xst", "a.bin_02.xst"}, {}, 1},
+         }) {
+        TempFolder set, into;
+        std::string expected;
+        for (std::size_t i = 0; i < c.pieces.size(); ++i) {
+            const std::string bytes = patternBytes(10 + i, static_cast<unsigned>(i + 1));
+            writeBytes(set / c.pieces[i], bytes);
+            if (i < c.joined) expected += bytes;
+        }
+        for (const std::string& name : c.others) writeBytes(set / name, "another set's");
+        join(set / c.pieces[0], into.path());
+        const std::string shown = c.pieces.back() + (c.others.empty() ? "" : " " + c.others[0]);
+        EXPECT_EQ(lastMessage(), text::jointDone) << shown;
+        EXPECT_EQ(bytesOf(into / "a.bin"), expected) << shown;
+    }
+}
+#endif
+
 TEST_F(Join, PiecesOfAnyLengthJoinByteForByteWhereverTheyLand) {
     // The second piece is long and lands inside a page of the joined file; the short ones after
     // it are gathered in memory, more than a gathering holds, around the longest gathered.

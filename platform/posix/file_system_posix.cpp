@@ -17,21 +17,18 @@
 
 namespace quorvel {
 
-std::vector<std::string> folderEntries(const std::string& folder,
-                                       const std::function<void()>& answering) {
-    std::vector<std::string> names;
+void forEachFolderEntry(const std::string& folder,
+                        const std::function<void(std::string_view name)>& take) {
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return names;
+    if (!dir) return;
     struct Closing {
         DIR* dir;
         ~Closing() { ::closedir(dir); }
     } closing{dir};
     while (const dirent* entry = ::readdir(dir)) {
-        answering();
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") take(name);
     }
-    return names;
 }
 
 void removeFile(const std::string& path) {

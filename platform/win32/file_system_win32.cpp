@@ -25,22 +25,19 @@ std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
     return (std::int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-std::vector<std::string> folderEntries(const std::string& folder,
-                                       const std::function<void()>& answering) {
-    std::vector<std::string> names;
+void forEachFolderEntry(const std::string& folder,
+                        const std::function<void(std::string_view name)>& take) {
     WIN32_FIND_DATAW entry;
     const HANDLE search = FindFirstFileW(widened(folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    if (search == INVALID_HANDLE_VALUE) return;
     struct Closing {
         HANDLE search;
         ~Closing() { FindClose(search); }
     } closing{search};
     do {
-        answering();
         const std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..") names.push_back(narrowed(name));
+        if (name != L"." && name != L"..") take(narrowed(name));
     } while (FindNextFileW(search, &entry));
-    return names;
 }
 
 void removeFile(const std::string& path) {
