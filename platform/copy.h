@@ -137,7 +137,8 @@ private:
 
 // Starts putting bytes `begin` to `end` of `file` on the medium, and returns.
 void startWriteOut(File& file, std::int64_t begin, std::int64_t end);
-// Returns once bytes `begin` to `end` of `file` are on the medium.
+// Returns once bytes `begin` to `end` of `file` are on the medium; the system's cache may then
+// let them go.
 void awaitWriteOut(File& file, std::int64_t begin, std::int64_t end);
 
 }  // namespace quorvel

@@ -1,7 +1,14 @@
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -86,6 +93,42 @@ TEST_F(FaultTest, TheWindowAnswersWhileAWriteWaitsForTheMedium) {
     EXPECT_EQ(kit.messages.size(), 2u);
     EXPECT_EQ(lastMessage(), text::jointDone);
     EXPECT_EQ(bytesOf(dir / "a.bin"), bytes);
+}
+
+// How much of a file is in the page cache.
+double shareCached(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const auto length = static_cast<std::size_t>(std::filesystem::file_size(path));
+    void* mapped = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> pages((length + page - 1) / page);
+    const bool known = mapped != MAP_FAILED && ::mincore(mapped, length, pages.data()) == 0;
+    if (mapped != MAP_FAILED) ::munmap(mapped, length);
+    if (!known) throw std::runtime_error("Cannot tell what of " + path + " is cached");
+    return static_cast<double>(std::count_if(pages.begin(), pages.end(),
+                                             [](unsigned char p) { return (p & 1) != 0; })) /
+           static_cast<double>(pages.size());
+}
+
+// What a run has put on the medium leaves the page cache: the pieces of a large file and the
+// file joined again do not crowd out what else is cached.
+TEST_F(FaultTest, LongFilesWrittenLeaveTheCacheOnceOnTheMedium) {
+    struct statfs fileSystem {};
+    ASSERT_EQ(::statfs(out.path().c_str(), &fileSystem), 0);
+    if (fileSystem.f_type == TMPFS_MAGIC) GTEST_SKIP() << "tmpfs keeps every file in memory";
+    const std::string source = dir / "a.bin";
+    writeBytes(source, patternBytes(std::size_t{8} << 20));  // pieces of several steps
+    TempFolder joined;
+
+    split(source, out.path(), "2");
+    EXPECT_LT(shareCached(out / "a.bin_1.xst"), 0.25);
+    EXPECT_LT(shareCached(out / "a.bin_2.xst"), 0.25);
+    join(out / "a.bin_1.xst", joined.path());
+    EXPECT_LT(shareCached(joined / "a.bin"), 0.25);
+
+    EXPECT_EQ(kit.messages.size(), 2u);
+    EXPECT_EQ(lastMessage(), text::jointDone);
 }
 
 // Short pieces go to the medium in batches while the next ones are written, long ones a step at a
