@@ -18,7 +18,7 @@ const std::string oldTarget = "what was at the target before";
 // A join of the three pieces of a 3,000-byte a.bin in `dir` into `out`, where an older a.bin
 // lies; Check1 is ticked, so a run that deleted a piece too early would show.
 class JoinFaultTest : public FaultTest {
-  protected:
+protected:
     void SetUp() override {
         for (const auto& [path, bytes] : piecesOf(dir.path(), "a.bin", setBytes, 3)) {
             writeBytes(path, bytes);
@@ -33,7 +33,7 @@ class JoinFaultTest : public FaultTest {
         });
     }
 
-  public:
+public:
     std::string firstPiece = dir / "a.bin_1.xst";
     std::string destination = out.path();
     std::unique_ptr<ImmutableFolder> lock;
