@@ -27,6 +27,18 @@ constexpr Clock::duration callTime = std::chrono::milliseconds(10);
 constexpr std::int64_t smallestCall = std::int64_t{64} << 10;
 constexpr std::int64_t largestCall = std::int64_t{4} << 20;
 
+// Steps and calls come in whole units, so a long copy that starts on a block keeps to blocks until
+// its end: a file system that shares blocks between a file and its copy (btrfs, XFS) shares only
+// whole ones, and copies the bytes of any other.
+constexpr std::int64_t sizeUnit = std::int64_t{64} << 10;
+
+// `paced` bytes within `least` and `most` (whole units), in whole units.
+std::int64_t wholeUnits(double paced, std::int64_t least, std::int64_t most) {
+    const auto size = static_cast<std::int64_t>(
+        std::clamp(paced, static_cast<double>(least), static_cast<double>(most)));
+    return size / sizeUnit * sizeUnit;
+}
+
 }  // namespace
 
 WriteOutPacer::WriteOutPacer(std::string folder, std::function<void()> answer)
@@ -84,8 +96,7 @@ void WriteOutPacer::paceCalls(std::int64_t bytes) {
     const auto took = std::max<Clock::rep>((Clock::now() - callStarted_).count(), 1);
     const double paced = static_cast<double>(bytes) * static_cast<double>(callTime.count()) /
                          static_cast<double>(took);
-    callSize_ = static_cast<std::int64_t>(
-        std::clamp(paced, static_cast<double>(smallestCall), static_cast<double>(largestCall)));
+    callSize_ = wholeUnits(paced, smallestCall, largestCall);
 }
 
 // Each hand-over to the waiting thread costs about as much as moving a quarter of a MiB, so it
@@ -161,9 +172,7 @@ void WriteOutPacer::endStep(std::int64_t bytes) {
     const auto took = std::max<Clock::rep>((now - stepStarted_).count(), 1);
     const double paced = static_cast<double>(bytes) * static_cast<double>(stepTime.count()) /
                          static_cast<double>(took);
-    const double ceiling = static_cast<double>(std::min(2 * stepSize_, largestStep));
-    stepSize_ = static_cast<std::int64_t>(std::clamp(paced, static_cast<double>(smallestStep),
-                                                     std::max(ceiling, 1.0 * smallestStep)));
+    stepSize_ = wholeUnits(paced, smallestStep, std::min(2 * stepSize_, largestStep));
     stepStarted_ = now;
 }
 

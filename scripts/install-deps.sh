@@ -22,6 +22,8 @@ packages=(
     # The fault tests' removable-media file systems: FAT32, exFAT and NTFS images, each formatted
     # and mounted through its FUSE driver
     dosfstools exfatprogs fusefat exfat-fuse ntfs-3g
+    # The fault tests' file systems that share blocks between files: btrfs and XFS images
+    btrfs-progs xfsprogs
 )
 windows_packages=(mingw-w64 g++-mingw-w64-i686-posix fonts-wine xdotool)
 # 32-bit Wine runs the Windows program; where this machine runs no 32-bit programs, wine64 runs a

@@ -1,4 +1,8 @@
+#include <fcntl.h>
+#include <linux/fiemap.h>
+#include <linux/fs.h>
 #include <linux/magic.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -7,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "app/texts.h"
 #include "tests/support/fault_run.h"
@@ -162,15 +167,16 @@ TEST_F(LimitTest, AFileSystemThatReportsNoSizeIsNotTakenForFull) {
     EXPECT_EQ(outcome.messages, std::vector<std::string>{text::splitDone});
 }
 
-// The same on real file systems: an image formatted and mounted through its FUSE driver, as
-// removable media are where the kernel has no driver of its own.
+// The same on real file systems: an image formatted and mounted, mostly through its FUSE driver,
+// as removable media are where the kernel has no driver of its own.
 class MountedImage {
   public:
     // `format` and `mount` are shell commands; IMAGE, DEVICE and FOLDER stand for the paths.
-    MountedImage(const std::string& format, const std::string& mount, bool onLoopDevice) {
+    MountedImage(const std::string& format, const std::string& mount, bool onLoopDevice,
+                 std::int64_t size = 64 << 20) {
         if (::geteuid() != 0) return;
         const std::string image = folder_ / "image";
-        writeHole(image, 64 << 20);
+        writeHole(image, size);
         std::string device = image;
         if (onLoopDevice) {
             device = output("losetup -f --show " + image);
@@ -296,6 +302,62 @@ TEST_F(LimitTest, OnExfatThroughFuseThePiecesCountInWholeClusters) {
     expectPiecesCountInWholeClusters(exfat.mountPoint(), 120000, 100000,
                                      {"192.0 KiB needed", "160.0 KiB free"});
 }
+
+// True when every block of the file at `path` is shared with another file, as a clone leaves
+// them; false for a file with no blocks.
+bool sharesAllItsBlocks(const std::string& path) {
+    constexpr unsigned mostExtents = 64;
+    std::vector<char> request(sizeof(fiemap) + mostExtents * sizeof(fiemap_extent));
+    auto* map = reinterpret_cast<fiemap*>(request.data());
+    map->fm_length = FIEMAP_MAX_OFFSET;
+    map->fm_flags = FIEMAP_FLAG_SYNC;
+    map->fm_extent_count = mostExtents;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool mapped = fd >= 0 && ::ioctl(fd, FS_IOC_FIEMAP, map) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!mapped || map->fm_mapped_extents == 0) return false;
+    for (unsigned n = 0; n < map->fm_mapped_extents; ++n) {
+        if (!(map->fm_extents[n].fe_flags & FIEMAP_EXTENT_SHARED)) return false;
+    }
+    return true;
+}
+
+// Where the file system shares blocks between files, a split into pieces that start on whole
+// blocks, and their join on the same file system, write no byte: the pieces and the joined file
+// take the source's blocks, and read back the same.
+class SharedBlocksTest : public FaultTest,
+                         public ::testing::WithParamInterface<std::pair<std::string, std::string>> {
+};
+
+TEST_P(SharedBlocksTest, PiecesAndTheJoinedFileShareTheSourcesBlocks) {
+    const MountedImage image(GetParam().second, "mount DEVICE FOLDER", true, 320 << 20);
+    SKIP_UNLESS_MOUNTED(image, "a loop image of this file system");
+    const std::string disk = image.mountPoint();
+    fs::create_directories(disk + "/pieces");
+    fs::create_directories(disk + "/joined");
+    const std::string bytes = patternBytes(8 << 20);
+    writeBytes(disk + "/a.bin", bytes);
+
+    const RunOutcome splitRun = outcomeOf([&] { split(disk + "/a.bin", disk + "/pieces", "2"); });
+    EXPECT_EQ(splitRun.messages, std::vector<std::string>{text::splitDone});
+    for (const auto& [path, slice] : piecesOf(disk + "/pieces", "a.bin", bytes, 2)) {
+        EXPECT_TRUE(bytesOf(path) == slice) << path;
+        EXPECT_TRUE(sharesAllItsBlocks(path)) << path;
+    }
+    const RunOutcome joinRun = outcomeOf([&] {
+        kit.click("Opt2");
+        join(disk + "/pieces/a.bin_1.xst", disk + "/joined");
+    });
+    EXPECT_EQ(joinRun.messages, std::vector<std::string>{text::jointDone});
+    EXPECT_TRUE(bytesOf(disk + "/joined/a.bin") == bytes);
+    EXPECT_TRUE(sharesAllItsBlocks(disk + "/joined/a.bin"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , SharedBlocksTest,
+    ::testing::Values(std::pair<std::string, std::string>{"Btrfs", "mkfs.btrfs -q DEVICE"},
+                      std::pair<std::string, std::string>{"Xfs", "mkfs.xfs -q DEVICE"}),
+    [](const auto& row) { return row.param.first; });
 
 }  // namespace
 }  // namespace quorvel::testing

@@ -212,8 +212,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return row.param.name; });
 
 // The disk fills up as the joined file passes what a file may take, around the middle: on the
-// kernel's copy and on the read/write path (pieces of a MiB: the kernel copies only long runs),
-// and where short pieces are gathered in memory and written together.
+// kernel's copy, on the read/write path where the kernel cannot copy (pieces of a MiB: the kernel
+// copies only long runs), and where short pieces are gathered in memory and written together. The
+// file system says it is btrfs, where the kernel's copy is taken.
 struct FullDisk {
     std::string name;
     int pieces;
@@ -233,6 +234,7 @@ TEST_P(JoinOnAFullDisk, KeepsThePiecesAndWhatWasAtTheTarget) {
     for (int n = 1; n <= disk.pieces; ++n)
         writeBytes(pieceOf(n), patternBytes(disk.pieceLength, n));
     const FolderContents before = contents();
+    const faults::Reporting btrfs(faults::btrfs);
     std::optional<faults::Switch> noKernelCopy;
     if (disk.kernelCopyMissing) noKernelCopy.emplace(faults::kernelCopyMissing);
     const auto halfTheSet = static_cast<std::int64_t>(disk.pieces * disk.pieceLength / 2);
@@ -266,6 +268,7 @@ TEST_F(JoinFaultTest, PiecesWhoseReadsWouldNotWaitAreJoinedWhole) {
             expected += bytes;
         }
         const faults::Switch refused(faults::nonBlockingReadsRefused);
+        const faults::Reporting btrfs(faults::btrfs);
         std::optional<faults::Switch> noKernelCopy;
         if (!kernelCopy) noKernelCopy.emplace(faults::kernelCopyMissing);
         join(set / "b.bin_1.xst", joined.path());

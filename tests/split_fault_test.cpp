@@ -175,8 +175,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return row.param.name; });
 
 // The disk fills up while the first piece is written (its size passes what a file may take),
-// on the kernel's copy and on the read/write path. Pieces of a MiB: the kernel copies only long
-// runs.
+// on the kernel's copy (the file system says it is btrfs) and on the read/write path where the
+// kernel cannot copy. Pieces of a MiB: the kernel copies only long runs.
 class SplitOnAFullDisk : public SplitFaultTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(SplitOnAFullDisk, RemovesThePieceAndLeavesNoSetToJoin) {
@@ -185,6 +185,7 @@ TEST_P(SplitOnAFullDisk, RemovesThePieceAndLeavesNoSetToJoin) {
     writeBytes(oldPiece, "a piece from an earlier split");
     writeBytes(out / "a.bin_2.xst", "another piece from it");
     FolderContents before = contents();
+    const faults::Reporting btrfs(faults::btrfs);
     std::optional<faults::Switch> noKernelCopy;
     if (GetParam()) noKernelCopy.emplace(faults::kernelCopyMissing);
     const RunOutcome outcome =

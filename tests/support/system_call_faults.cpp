@@ -114,12 +114,24 @@ extern "C" int syncfs(int fd) {
     return result;
 }
 
-extern "C" int statfs(const char* path, struct statfs* status) noexcept {
-    const int result = static_cast<int>(::syscall(SYS_statfs, path, status));
+namespace {
+
+// What statfs or fstatfs gave, with `reportedFileSystem` in place of the real one where set.
+int reportedInstead(int result, struct statfs* status) {
     if (result != 0 || !reportedFileSystem) return result;
     status->f_type = reportedFileSystem->type;
     status->f_bsize = status->f_frsize = reportedFileSystem->unit;
     status->f_bfree = status->f_bavail = reportedFileSystem->freeUnits;
     status->f_blocks = reportedFileSystem->totalUnits;
     return 0;
+}
+
+}  // namespace
+
+extern "C" int statfs(const char* path, struct statfs* status) noexcept {
+    return reportedInstead(static_cast<int>(::syscall(SYS_statfs, path, status)), status);
+}
+
+extern "C" int fstatfs(int fd, struct statfs* status) noexcept {
+    return reportedInstead(static_cast<int>(::syscall(SYS_fstatfs, fd, status)), status);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <linux/magic.h>
 #include <sys/types.h>
 
 #include <atomic>
@@ -8,7 +9,7 @@
 #include <set>
 #include <utility>
 
-// Stand-ins for seven C library calls, linked into the fault tests only. They pass through to the
+// Stand-ins for eight C library calls, linked into the fault tests only. They pass through to the
 // kernel unless a test switches a failure on, for conditions the machine cannot make for real.
 namespace quorvel::testing::faults {
 
@@ -45,7 +46,7 @@ struct Flushed {
 };
 extern Flushed flushed;
 
-// statfs reports this file system for every folder instead of the real one.
+// statfs and fstatfs report this file system for every folder and file instead of the real one.
 struct ReportedFileSystem {
     long type;  // a magic number of linux/magic.h
     long unit;  // bytes per block
@@ -53,6 +54,11 @@ struct ReportedFileSystem {
     std::uint64_t totalUnits;  // 0: a file system that reports no size
 };
 extern std::optional<ReportedFileSystem> reportedFileSystem;
+
+// btrfs with room to spare: there the kernel copies between whole pages, which it does not on
+// ext4 or tmpfs, where the tests' files are.
+constexpr ReportedFileSystem btrfs{BTRFS_SUPER_MAGIC, 4096, std::uint64_t{1} << 30,
+                                   std::uint64_t{1} << 31};
 
 class Reporting {
   public:
