@@ -60,7 +60,11 @@ class Waiter {
             lock.lock();
             // Free before the caller learns that the call is over, so that its next one comes here.
             busy_ = false;
+            lock.unlock();
+            // Told without the lock: woken, the window's thread may take it at once for its next
+            // call, and must not wait for this thread to get a processor back first.
             failure ? done.set_exception(failure) : done.set_value();
+            lock.lock();
         }
     }
 
