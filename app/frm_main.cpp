@@ -1,6 +1,5 @@
 #include "app/frm_main.h"
 
-#include <chrono>
 #include <cstring>
 #include <string_view>
 
@@ -8,7 +7,6 @@
 #include "app/texts.h"
 #include "platform/conversions.h"
 #include "platform/process.h"
-#include "platform/run_error.h"
 
 namespace quorvel {
 namespace {
@@ -82,46 +80,17 @@ void frmMain::report(const std::string& message) {
     toolkit_.messageBox(message, executableName());
 }
 
-void frmMain::runWithInputsDisabled(const std::function<void()>& run) {
-    Frame1->setEnabled(false);
-    try {
-        run();
-    } catch (const RunCancelled&) {
-        // The window is gone: there is no one left to tell.
-    } catch (const std::exception& error) {
-        report(error.what());
-    }
-    Frame1->setEnabled(true);
-}
+void frmMain::yieldBetweenPieces() { toolkit_.doEvents(); }
 
-void frmMain::yieldBetweenPieces() {
-    lastAnswer_ = std::chrono::steady_clock::now();
-    toolkit_.doEvents();
-    if (toolkit_.windowClosed()) throw RunCancelled();
-}
+void frmMain::answer() { toolkit_.repaint(); }
 
-void frmMain::answerDuringWork() {
-    lastAnswer_ = std::chrono::steady_clock::now();
-    toolkit_.repaint();
-    if (toolkit_.windowClosed()) throw RunCancelled();
-}
+bool frmMain::stopRequested() const { return toolkit_.windowClosed(); }
 
-std::function<void()> frmMain::answeringNowAndThen() {
-    return [this] {
-        if (std::chrono::steady_clock::now() - lastAnswer_ >= std::chrono::milliseconds(10)) {
-            answerDuringWork();
-        }
-    };
-}
-
-std::function<void(std::int64_t)> frmMain::showProgressWithin(std::int32_t piece,
-                                                              std::int32_t pieceCount,
-                                                              std::int64_t pieceLength) {
-    return [=, this](std::int64_t onMedium) {
-        bar().advanceWithin(piece, pieceCount,
-                            static_cast<double>(onMedium) / static_cast<double>(pieceLength));
-        answerDuringWork();
-    };
+// A step of a long piece is where a click on the update link, held while the run waited, is
+// taken.
+void frmMain::progressWithin(std::int32_t piece, std::int32_t pieceCount, double done) {
+    bar().advanceWithin(piece, pieceCount, done);
+    toolkit_.deliverHeldClicks();
 }
 
 }  // namespace quorvel

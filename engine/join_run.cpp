@@ -1,36 +1,18 @@
-#include <numeric>
-#include <optional>
-#include <string>
-#include <vector>
+#include "engine/join_run.h"
 
-#include "app/frm_main.h"
-#include "app/texts.h"
+#include <numeric>
+
 #include "engine/free_space.h"
 #include "engine/piece_lookup.h"
 #include "engine/piece_naming.h"
-#include "platform/copy.h"
+#include "platform/copy/answering.h"
+#include "platform/copy/output_folder.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
-#include "platform/folder.h"
-#include "platform/replacing_file.h"
 #include "platform/run_error.h"
-#include "platform/wait.h"
 
 namespace quorvel {
 namespace {
-
-// The lengths of the pieces numbered 1, 2, 3 ... without a gap, piece 1 being the chosen file.
-// Measured now, so that a piece that changes before its turn is caught.
-std::vector<std::int64_t> countPieces(PieceLookup& lookup, const std::string& firstPiece,
-                                      const std::function<void()>& answering) {
-    std::vector<std::int64_t> lengths{File::openForReading(firstPiece).lengthWhenOpened()};
-    for (std::int32_t n = 2;; ++n) {
-        answering();
-        const auto found = lookup.find(n);
-        if (!found) return lengths;
-        lengths.push_back(found->length);
-    }
-}
 
 // Piece n as the count found it. A piece is nearly always under its own name, so it is opened
 // there first and the lookup is only asked again for a piece renamed in letter case.
@@ -48,8 +30,7 @@ File openPiece(PieceLookup& lookup, const std::string& prefix, std::int32_t n) {
     }
 }
 
-void appendPiece(File& piece, std::int64_t counted, File& output, WriteOutPacer& pacer,
-                 const std::function<void(std::int64_t)>& afterStep) {
+void requireCountedLength(const File& piece, std::int64_t counted) {
     const std::int64_t length = piece.lengthWhenOpened();
     if (length != counted) {
         throw RunError("The piece " + piece.name() + " changed since the set was counted (" +
@@ -60,75 +41,70 @@ void appendPiece(File& piece, std::int64_t counted, File& output, WriteOutPacer&
         throw RunError("The piece " + piece.name() +
                        " is empty: the set is damaged, nothing was joined.");
     }
-    copyBytes(piece, output, length, pacer, afterStep);
 }
 
 }  // namespace
 
-void frmMain::CombineFiles() {
-    runWithInputsDisabled([this] {
-        if (!naming::isFirstPiece(sourcePath)) {
-            report(text::notFirstPiece);
-            return;
-        }
-        if (!isOrdinaryFile(sourcePath)) {
-            report(text::firstPieceMissing);
-            return;
-        }
-        const std::string prefix = naming::setPrefix(sourcePath);
-        PieceLookup lookup(prefix, answeringNowAndThen());
-        const std::vector<std::int64_t> lengths =
-            countPieces(lookup, sourcePath, answeringNowAndThen());
-        partCount = static_cast<std::int32_t>(lengths.size());
-        targetPath = naming::joinedPath(savePath, sourcePath);
-        // What was at the target stays until the joined file is complete.
-        const std::int64_t joinedLength =
-            std::accumulate(lengths.begin(), lengths.end(), std::int64_t{0});
-        const Destination destination(folderOf(targetPath));
-        destination.requireJoinedFileWithinLimit(naming::fileName(targetPath), joinedLength);
-        destination.requireFreeSpace(destination.onDisk(joinedLength),
-                                     naming::fileName(targetPath));
+JoinRun::JoinRun(const JoinRequest& request, RunHost& host)
+    : request_(request),
+      host_(host),
+      answering_([&host] { host.answer(); }, [&host] { return host.stopRequested(); }),
+      prefix_(naming::setPrefix(request.firstPiece)),
+      lookup_(prefix_, [this] { answering_.nowAndThen(); }),
+      targetPath_(naming::joinedPath(request.savePath, request.firstPiece)) {
+    lengths_.push_back(File::openForReading(request.firstPiece).lengthWhenOpened());
+    for (std::int32_t n = 2;; ++n) {
+        answering_.nowAndThen();
+        const auto found = lookup_.find(n);
+        if (!found) break;
+        lengths_.push_back(found->length);
+    }
+}
 
-        std::optional<File> piece = File::openForReading(sourcePath);
-        const Folder into = Folder::containing(targetPath);
-        ReplacingFile output(into, naming::fileName(targetPath), piece->permissions());
-        WriteOutPacer pacer(folderOf(targetPath), answeringNowAndThen());
-        // The joined file is in place and on the medium before the last progress call reports
-        // success and deletes the pieces.
-        const auto append = [&](std::int32_t n) {
-            appendPiece(*piece, lengths[n - 1], output.file(), pacer,
-                        showProgressWithin(n, partCount, lengths[n - 1]));
-            piece.reset();
-            if (n == partCount) {
-                pacer.fileEnded(output.file());
-                waitWhileAnswering([&output] { output.commit(Durability::onDisk); },
-                                   answeringNowAndThen());
-            }
-            UpdateCombineProgress(n, partCount);
-        };
-        append(1);
-        for (std::int32_t n = 2; n <= partCount; ++n) {
-            yieldBetweenPieces();
-            piece = openPiece(lookup, prefix, n);
-            append(n);
-        }
+void JoinRun::run() {
+    // What was at the target stays until the joined file is complete.
+    const std::int64_t joinedLength =
+        std::accumulate(lengths_.begin(), lengths_.end(), std::int64_t{0});
+    const Destination destination(folderOf(targetPath_));
+    const std::string name = naming::fileName(targetPath_);
+    destination.requireJoinedFileWithinLimit(name, joinedLength);
+    destination.requireFreeSpace(destination.onDisk(joinedLength), name);
+
+    File first = File::openForReading(request_.firstPiece);  // the chosen file itself
+    OutputFolder into(targetPath_, answering_);
+    const std::unique_ptr<OutputFile> output = into.create(name, first.permissions());
+    for (std::int32_t n = 1; n <= pieceCount(); ++n) {
+        if (n > 1) yieldBetweenPieces();
+        append(n, n == 1 ? std::move(first) : openPiece(lookup_, prefix_, n), into, *output);
+        // The joined file is in place and on the medium before the last piece is told of, which
+        // reports success and may delete the pieces.
+        if (n == pieceCount()) into.placeDurably(*output);
+        host_.pieceJoined(n, pieceCount(), *this);
+    }
+}
+
+void JoinRun::yieldBetweenPieces() {
+    host_.yieldBetweenPieces();
+    answering_.answered();
+    if (host_.stopRequested()) throw RunCancelled();
+}
+
+// The piece is closed as soon as it is appended.
+void JoinRun::append(std::int32_t n, File piece, OutputFolder& into, OutputFile& output) {
+    const std::int64_t length = lengths_[static_cast<std::size_t>(n - 1)];
+    requireCountedLength(piece, length);
+    into.copy(piece, output, length, [this, n, length](std::int64_t onMedium) {
+        host_.progressWithin(n, pieceCount(),
+                             static_cast<double>(onMedium) / static_cast<double>(length));
+        answering_.now();
     });
 }
 
-void frmMain::UpdateCombineProgress(const std::int32_t& curNum, const std::int32_t& totalNum) {
-    if (totalNum == 0) throw RunError("No piece of the set was found.");
-    if (!bar().advance(curNum, totalNum)) return;
-    report(text::jointDone);
-    Frame1->setEnabled(true);
-    if (Check1->value() == 1) deleteJoinedPieces(totalNum);
-}
-
-// Only the joined set's own pieces go, never the folder's other piece files.
-void frmMain::deleteJoinedPieces(std::int32_t pieceCount) {
-    PieceLookup lookup(naming::setPrefix(sourcePath), answeringNowAndThen());
-    removeFile(sourcePath);
-    for (std::int32_t n = 2; n <= pieceCount; ++n) {
-        if (const auto piece = lookup.find(n)) removeFile(piece->path);
+void JoinRun::deletePieces() {
+    PieceLookup lookup(prefix_, [this] { answering_.nowAndThen(); });
+    removeFile(request_.firstPiece);
+    for (std::int32_t n = 2; n <= pieceCount(); ++n) {
+        if (const auto found = lookup.find(n)) removeFile(found->path);
     }
 }
 

@@ -1,56 +1,29 @@
-#include <algorithm>
-#include <string>
+#include "engine/split_run.h"
 
-#include "app/frm_main.h"
-#include "app/texts.h"
+#include <algorithm>
+#include <memory>
+
 #include "engine/free_space.h"
+#include "engine/messages.h"
 #include "engine/piece_lookup.h"
 #include "engine/piece_naming.h"
-#include "platform/conversions.h"
-#include "platform/copy.h"
+#include "platform/copy/answering.h"
+#include "platform/copy/output_folder.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
-#include "platform/folder.h"
-#include "platform/replacing_file.h"
 #include "platform/run_error.h"
-#include "platform/wait.h"
 
 namespace quorvel {
 namespace {
 
-// A piece of no bytes is never written: a set with an empty piece could not be told apart from a
-// damaged one.
-void requireBytes(const PieceData& data, std::int32_t piece) {
-    if (data.length > 0) return;
-    if (piece == 1) throw RunError("The source file is empty: there is nothing to split.");
-    throw RunError("The source file has fewer bytes than the parts asked for: piece " +
-                   std::to_string(piece) + " would be empty.");
-}
-
-// The most the pieces take at one time beyond what is free now. An old first piece goes before
-// anything is written; every other piece is written whole before the file it replaces goes.
-std::int64_t spaceForPieces(const Destination& destination, const Folder& pieces,
-                            const std::string& sourcePath, std::int32_t partCount, std::int64_t q,
-                            std::int64_t r, const std::function<void()>& answering) {
-    std::int64_t written = 0, most = 0;
-    std::int64_t freed = pieces.spaceFreedByReplacing(naming::pieceName(sourcePath, 1));
-    for (std::int32_t n = 1; n <= partCount; ++n) {
-        answering();
-        written += destination.onDisk(n == 1 ? q + r : q);
-        most = std::max(most, written - freed);
-        if (n > 1) freed += pieces.spaceFreedByReplacing(naming::pieceName(sourcePath, n));
-    }
-    return most;
-}
-
 // A source still being written to would give pieces of no version of it; one that shrinks past
 // a piece is caught by the copy, and this catches the rest.
-void requireUnchangedSource(const PieceData& data) {
-    const std::int64_t now = data.source.length();
-    if (now == data.sourceLength) return;
-    throw RunError("Cannot split " + data.source.path() + ": it changed during the split (" +
-                   std::to_string(data.sourceLength) + " bytes at the start, " +
-                   std::to_string(now) + " now). Split it again once nothing writes to it.");
+void requireUnchanged(const File& source, std::int64_t length) {
+    const std::int64_t now = source.length();
+    if (now == length) return;
+    throw RunError("Cannot split " + source.path() + ": it changed during the split (" +
+                   std::to_string(length) + " bytes at the start, " + std::to_string(now) +
+                   " now). Split it again once nothing writes to it.");
 }
 
 // A piece name that already leads to the source, through a link, is refused rather than
@@ -63,113 +36,152 @@ void refuseTheSourceItself(const File& source, const Folder& folder, const std::
     }
 }
 
-std::string setPrefixOf(const std::string& savePath, const std::string& sourcePath) {
-    return naming::setPrefix(naming::piecePath(savePath, sourcePath, 1));
-}
+class Split {
+  public:
+    Split(const SplitRequest& request, RunHost& host)
+        : request_(request),
+          host_(host),
+          answering_([&host] { host.answer(); }, [&host] { return host.stopRequested(); }),
+          firstPiecePath_(naming::piecePath(request.savePath, request.sourcePath, 1)),
+          source_(File::openForReading(request.sourcePath)),
+          length_(source_.length()),
+          q_(length_ / request.partCount),
+          r_(length_ % request.partCount),
+          permissions_(source_.permissions()),
+          pieces_(firstPiecePath_, answering_) {}
 
-}  // namespace
-
-void frmMain::SplitFile() {
-    runWithInputsDisabled([this] {
-        if (Text1->text().empty() || !isOrdinaryFile(Text1->text())) {
-            report(text::noSource);
-            return;
-        }
-        if (Text2->text().empty()) {
-            report(text::noDestination);
-            return;
-        }
-        partCount = toInt32(Text3->text());
-        if (partCount > naming::maxPieces) {
-            throw RunError("A file can be split into at most " + std::to_string(naming::maxPieces) +
-                           " parts.");
-        }
-        File source = File::openForReading(sourcePath);
-        const std::int64_t length = source.length();
-        const std::int64_t q = length / partCount;
-        const std::int64_t r = length % partCount;
-
-        const std::string folder = folderOf(naming::piecePath(savePath, sourcePath, 1));
-        const Folder pieces = Folder::containing(naming::piecePath(savePath, sourcePath, 1));
-        WriteOutPacer pacer(folder, answeringNowAndThen());
-        PieceData data{source, q + r, length, source.permissions(), pieces, pacer};
-        requireBytes(data, 1);
-        const Destination destination(folder);
-        destination.requirePiecesWithinLimit(naming::fileName(sourcePath), length, partCount);
-        destination.requireFreeSpace(
-            spaceForPieces(destination, pieces, sourcePath, partCount, q, r, answeringNowAndThen()),
-            "the pieces of " + naming::fileName(sourcePath));
-        removeOldFirstPiece(source);
+    void run() {
+        requireBytes(1);
+        requireRoom();
+        removeOldFirstPiece();
         try {
-            PutData(data, data.length, 1);
-            for (std::int32_t i = 2; i <= partCount; ++i) {
-                yieldBetweenPieces();
-                data.length = q;
-                requireBytes(data, i);
-                PutData(data, q, static_cast<std::int16_t>(i));
+            for (std::int32_t n = 1; n <= request_.partCount; ++n) {
+                if (n > 1) yieldBetweenPieces();
+                requireBytes(n);
+                writePiece(n);
             }
         } catch (const RunError& error) {
             throw RunError(std::string(error.what()) + " " + text::splitIncomplete);
         }
-    });
-}
-
-void frmMain::PutData(PieceData& data, std::int64_t /*l*/, std::int16_t num) {
-    const std::string name = naming::pieceName(sourcePath, num);
-    refuseTheSourceItself(data.source, data.folder, name);
-    if (num == 1) {
-        writePiece(data, data.firstPiece.emplace(data.folder, name, data.permissions), num);
-    } else {
-        ReplacingFile piece(data.folder, name, data.permissions);
-        writePiece(data, piece, num);
-        piece.commit(Durability::cached);
     }
-    if (bar().advance(num, partCount)) {
-        completeSplit(data);
-        report(text::splitDone);
-        Frame1->setEnabled(true);
+
+  private:
+    std::int64_t lengthOf(std::int32_t n) const { return n == 1 ? q_ + r_ : q_; }
+    std::string nameOf(std::int32_t n) const { return naming::pieceName(request_.sourcePath, n); }
+
+    // A piece of no bytes is never written: a set with an empty piece could not be told apart
+    // from a damaged one.
+    void requireBytes(std::int32_t n) const {
+        if (lengthOf(n) > 0) return;
+        if (n == 1) throw RunError("The source file is empty: there is nothing to split.");
+        throw RunError("The source file has fewer bytes than the parts asked for: piece " +
+                       std::to_string(n) + " would be empty.");
     }
-}
 
-// The piece is written under a temporary name and put in place once complete: no piece name
-// ever holds partial content, and a link or a file that was there is replaced, never written
-// through.
-void frmMain::writePiece(PieceData& data, ReplacingFile& piece, std::int16_t num) {
-    copyBytes(data.source, piece.file(), data.length, data.pacer,
-              showProgressWithin(num, partCount, data.length));
-    requireUnchangedSource(data);
-    data.pacer.fileEnded(piece.file());
-}
-
-// Every piece on the medium, the first included, then the set made whole by the first's name.
-void frmMain::completeSplit(PieceData& data) {
-    data.pacer.awaitEndedFiles();
-    removeLeftoverPieces();
-    if (data.firstPiece) {
-        waitWhileAnswering([&data] { data.firstPiece->commit(Durability::entryOnDisk); },
-                           answeringNowAndThen());
+    void requireRoom() {
+        const Destination destination(pieces_.folder().path());
+        const std::string name = naming::fileName(request_.sourcePath);
+        destination.requirePiecesWithinLimit(name, length_, request_.partCount);
+        destination.requireFreeSpace(spaceNeeded(destination), "the pieces of " + name);
     }
-}
 
-// The first piece of an earlier split goes before a byte of the new one is written: whatever
-// happens next, no old first piece makes a set of old and new pieces.
-void frmMain::removeOldFirstPiece(const File& source) {
-    PieceLookup lookup(setPrefixOf(savePath, sourcePath), answeringNowAndThen());
-    const auto old = lookup.find(1);
-    if (!old) return;
-    refuseTheSourceItself(source, lookup.folder(), old->name);
-    removeFile(old->path);
-}
-
-// Pieces numbered on past the new set, left by an earlier split into more parts, would be taken
-// into the set by a later join.
-void frmMain::removeLeftoverPieces() {
-    PieceLookup lookup(setPrefixOf(savePath, sourcePath), answeringNowAndThen());
-    for (std::int32_t n = partCount + 1;; ++n) {
-        const auto leftover = lookup.find(n);
-        if (!leftover) break;
-        removeFile(leftover->path);
+    // The most the pieces take at one time beyond what is free now. An old first piece goes
+    // before anything is written; every other piece is written whole before the file it replaces
+    // goes.
+    std::int64_t spaceNeeded(const Destination& destination) {
+        std::int64_t written = 0, most = 0;
+        std::int64_t freed = pieces_.folder().spaceFreedByReplacing(nameOf(1));
+        for (std::int32_t n = 1; n <= request_.partCount; ++n) {
+            answering_.nowAndThen();
+            written += destination.onDisk(lengthOf(n));
+            most = std::max(most, written - freed);
+            if (n > 1) freed += pieces_.folder().spaceFreedByReplacing(nameOf(n));
+        }
+        return most;
     }
+
+    PieceLookup lookup() {
+        return PieceLookup(naming::setPrefix(firstPiecePath_), [this] { answering_.nowAndThen(); });
+    }
+
+    // The first piece of an earlier split goes before a byte of the new one is written: whatever
+    // happens next, no old first piece makes a set of old and new pieces.
+    void removeOldFirstPiece() {
+        PieceLookup set = lookup();
+        const auto old = set.find(1);
+        if (!old) return;
+        refuseTheSourceItself(source_, set.folder(), old->name);
+        removeFile(old->path);
+    }
+
+    // Pieces numbered on past the new set, left by an earlier split into more parts, would be
+    // taken into the set by a later join.
+    void removeLeftoverPieces() {
+        PieceLookup set = lookup();
+        for (std::int32_t n = request_.partCount + 1;; ++n) {
+            const auto leftover = set.find(n);
+            if (!leftover) break;
+            removeFile(leftover->path);
+        }
+    }
+
+    void yieldBetweenPieces() {
+        host_.yieldBetweenPieces();
+        answering_.answered();
+        if (host_.stopRequested()) throw RunCancelled();
+    }
+
+    // Each piece is written under a temporary name and put in place once complete: no piece name
+    // ever holds partial content, and a link or a file that was there is replaced, never written
+    // through. The first waits under its temporary name until the set is whole.
+    void writePiece(std::int32_t n) {
+        const std::string name = nameOf(n);
+        refuseTheSourceItself(source_, pieces_.folder(), name);
+        std::unique_ptr<OutputFile> piece = pieces_.create(name, permissions_);
+        pieces_.copy(source_, *piece, lengthOf(n), [this, n](std::int64_t onMedium) {
+            host_.progressWithin(n, request_.partCount,
+                                 static_cast<double>(onMedium) / static_cast<double>(lengthOf(n)));
+            answering_.now();
+        });
+        requireUnchanged(source_, length_);
+        if (n == 1) {
+            pieces_.end(*piece);
+            firstPiece_ = std::move(piece);
+        } else {
+            pieces_.place(*piece);
+        }
+        if (n == request_.partCount) completeSet();
+        host_.pieceSplit({pieces_.folder().pathOf(name), lengthOf(n)}, lengthOf(n),
+                         static_cast<std::int16_t>(n));
+    }
+
+    // Every piece on the medium, then the set made whole by its first piece's name.
+    void completeSet() {
+        removeLeftoverPieces();
+        pieces_.placeLast(*firstPiece_);
+    }
+
+    const SplitRequest& request_;
+    RunHost& host_;
+    Answering answering_;
+    std::string firstPiecePath_;
+    File source_;
+    std::int64_t length_;
+    std::int64_t q_, r_;
+    // The source's permission bits, which every piece gets: read once, not once a piece.
+    unsigned permissions_;
+    OutputFolder pieces_;
+    std::unique_ptr<OutputFile> firstPiece_;
+};
+
+}  // namespace
+
+void splitFile(const SplitRequest& request, RunHost& host) {
+    if (request.partCount > naming::maxPieces) {
+        throw RunError("A file can be split into at most " + std::to_string(naming::maxPieces) +
+                       " parts.");
+    }
+    Split(request, host).run();
 }
 
 }  // namespace quorvel

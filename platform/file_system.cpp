@@ -12,6 +12,9 @@ std::string folderOf(const std::string& path, char separator) {
     return path.substr(0, atRoot ? last + 1 : last);
 }
 
+// The folder of any name in it: a root keeps its separator, the current folder is ".".
+std::string Folder::path() const { return folderOf(pathOf("name")); }
+
 Folder Folder::containing(const std::string& path) {
     return Folder(path.substr(0, path.rfind(nativeSeparator) + 1));  // npos + 1: no folder named
 }

@@ -22,6 +22,8 @@ public:
     Folder& operator=(const Folder&) = delete;
     ~Folder();
 
+    // The folder itself as a path, as syncFolder() takes it.
+    std::string path() const;
     // The path of the file `name` in it, as messages give it.
     std::string pathOf(const std::string& name) const { return leading_ + name; }
     // The name in it of the file at `path`, a path that pathOf() gave.

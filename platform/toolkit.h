@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/controls.h"
 
@@ -26,11 +27,29 @@ public:
     // Modal, with an edit field holding `defaultText`; the edited text, or empty on Cancel.
     virtual std::string inputBox(const std::string& prompt, const std::string& title,
                                  const std::string& defaultText) = 0;
-    // Handles pending events, then returns.
+    // Handles pending events, then returns: the clicks repaint() held first, then whatever came
+    // meanwhile, as the user gave it.
     virtual void doEvents() = 0;
-    // Between two steps of a long piece or check: repaints and handles the close box and the
-    // update link. The run keeps the inputs disabled meanwhile.
+    // Within a piece, and while a run waits for the medium: repaints, takes a close (the close
+    // box, Alt+F4) and holds the update link's activation (a click, Enter or Space) for
+    // deliverHeldClicks(). Nothing else is handled: other input waits for doEvents().
     virtual void repaint() = 0;
+
+    // Runs the clicks repaint() held, in the order they came.
+    void deliverHeldClicks() {
+        while (!held_.empty()) {
+            Control* control = held_.front();
+            held_.erase(held_.begin());
+            if (control->onClick) control->onClick();
+        }
+    }
+
+protected:
+    // An activation of `control` that repaint() takes but may not handle.
+    void hold(Control& control) { held_.push_back(&control); }
+
+private:
+    std::vector<Control*> held_;
 };
 
 }  // namespace quorvel

@@ -23,7 +23,7 @@ std::string updatePageAddress() {
 }  // namespace
 
 // An opener that finds no browser (xdg-open without one) starts and fails within moments; it is
-// watched that long, the window served meanwhile, and never waited for beyond.
+// watched that long, the window repainting meanwhile, and never waited for beyond.
 bool frmMain::browserFailedToStart() {
     constexpr auto watchFor = std::chrono::seconds(2);
     constexpr auto servingStep = std::chrono::milliseconds(15);
@@ -32,7 +32,7 @@ bool frmMain::browserFailedToStart() {
         const auto watchEnd = std::chrono::steady_clock::now() + watchFor;
         while (browser.state() == StartedProgram::State::running &&
                std::chrono::steady_clock::now() < watchEnd && !toolkit_.windowClosed()) {
-            toolkit_.doEvents();
+            toolkit_.repaint();
             std::this_thread::sleep_for(servingStep);
         }
         return browser.state() == StartedProgram::State::failed;
@@ -41,12 +41,13 @@ bool frmMain::browserFailedToStart() {
     }
 }
 
-// The link stays live during a run, so this may run inside a run's yield; a click while an
-// earlier one still watches its browser adds nothing.
+// The link stays live during a run, so this may run inside a run's yield or step; a click while
+// an earlier one still watches its browser adds nothing.
 void frmMain::Label4_Click() {
     if (watchingBrowser_) return;
     watchingBrowser_ = true;
     const bool failed = browserFailedToStart();
+    toolkit_.deliverHeldClicks();  // the clicks the watch held, which add nothing
     watchingBrowser_ = false;
     if (failed && !toolkit_.windowClosed()) {
         toolkit_.inputBox(text::browserNotFound, executableName(), updatePageAddress());

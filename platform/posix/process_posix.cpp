@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,9 +29,18 @@ std::string environmentVariable(const std::string& name) {
     return value ? value : "";
 }
 
-// The started program is the child of a middle process that waits for it and passes on how it
-// ended as its own exit status, so the program is looked at through the middle one and, once the
-// watch ends, runs on as an orphan that the system reaps: no zombie is left either way.
+// The started program is the child of a middle process, a shell of our own started with
+// posix_spawn (no fork of this program, whose other threads a fork would leave in any state). It
+// waits two seconds at most for the program and passes on how it ended as its own exit status,
+// so the program is looked at through it; once it ends, or the watch does, the program runs on as
+// an orphan that the system reaps: no zombie is left either way.
+constexpr const char* middleScript =
+    "\"$0\" \"$1\" & started=$!\n"
+    "for tenth in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do\n"
+    "  kill -0 \"$started\" 2>/dev/null || { wait \"$started\"; exit $?; }\n"
+    "  sleep 0.1\n"
+    "done\n";
+
 struct StartedProgram::Watch {
     explicit Watch(pid_t middle_) : middle(middle_) {}
     ~Watch() {
@@ -61,41 +69,19 @@ StartedProgram::State StartedProgram::state() {
     return watch_->state;
 }
 
+// A program that cannot be run at all makes the shell end at once with 126 or 127.
 StartedProgram startProgram(const std::string& program, const std::string& argument) {
+    if (::access(program.c_str(), X_OK) != 0) throwSystemError("Cannot start", program);
+    std::string shell = "/bin/sh", dashC = "-c", script = middleScript;
     std::string programCopy = program, argumentCopy = argument;
-    char* argv[] = {programCopy.data(), argumentCopy.data(), nullptr};
-    // The start's outcome comes back through the pipe, as soon as the program runs or has failed.
-    int channel[2];
-    if (::pipe2(channel, O_CLOEXEC) != 0) throwSystemError("Cannot start", program);
-    const pid_t middle = ::fork();
-    if (middle == 0) {
-        ::close(channel[0]);
-        pid_t started = 0;
-        const int error =
-            ::posix_spawn(&started, programCopy.c_str(), nullptr, nullptr, argv, environ);
-        const bool told = ::write(channel[1], &error, sizeof error) == sizeof error;
-        int status = 0;
-        while (error == 0 && ::waitpid(started, &status, 0) < 0 && errno == EINTR) {
-        }
-        ::_exit(told && error == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1);
-    }
-    ::close(channel[1]);
-    if (middle < 0) {
-        ::close(channel[0]);
-        throwSystemError("Cannot start", program);
-    }
-    StartedProgram started(std::make_unique<StartedProgram::Watch>(middle));
-    int error = 0;
-    ssize_t got;
-    while ((got = ::read(channel[0], &error, sizeof error)) < 0 && errno == EINTR) {
-    }
-    ::close(channel[0]);
-    if (got != sizeof error) error = ECHILD;
-    if (error != 0) {
+    char* argv[] = {shell.data(),       dashC.data(),        script.data(),
+                    programCopy.data(), argumentCopy.data(), nullptr};
+    pid_t middle = 0;
+    if (const int error = ::posix_spawn(&middle, shell.c_str(), nullptr, nullptr, argv, environ)) {
         errno = error;
         throwSystemError("Cannot start", program);
     }
-    return started;
+    return StartedProgram(std::make_unique<StartedProgram::Watch>(middle));
 }
 
 std::string executableName() {

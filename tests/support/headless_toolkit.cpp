@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace quorvel::testing {
 
@@ -47,6 +48,10 @@ std::string HeadlessToolkit::focused() const {
 bool HeadlessToolkit::click(const std::string& name) {
     HeadlessControl& target = control(name);
     if (!target.usable()) return false;
+    if (repainting_) {
+        target.design.handCursor ? hold(target) : clicksForLater_.push_back(name);
+        return true;
+    }
     if (target.design.kind == ControlKind::OptionButton) {
         for (auto& [otherName, other] : controls_) {
             if (other->design.kind == ControlKind::OptionButton) other->setValue(0);
@@ -86,12 +91,19 @@ std::string HeadlessToolkit::inputBox(const std::string& prompt, const std::stri
 }
 
 void HeadlessToolkit::doEvents() {
+    deliverHeldClicks();
+    for (const std::string& name : std::exchange(clicksForLater_, {})) click(name);
     ++yields;
     if (onYield) onYield(yields);
 }
 
 void HeadlessToolkit::repaint() {
     ++repaints;
+    repainting_ = true;
+    struct Done {
+        bool& repainting;
+        ~Done() { repainting = false; }
+    } done{repainting_};
     if (onRepaint) onRepaint(repaints);
 }
 

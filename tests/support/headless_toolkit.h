@@ -66,7 +66,9 @@ class HeadlessToolkit : public Toolkit
 #endif
 {
 public:
-    // What the user does, as the test tells it.
+    // What the user does, as the test tells it. A click while the window only repaints
+    // (repaint()) is held, as a real window holds it: the update link's until the run takes it,
+    // any other until the next doEvents().
     bool click(const std::string& name);
     bool type(const std::string& name, const std::string& text);
     void close() { closed_ = true; }
@@ -125,6 +127,8 @@ private:
     std::map<std::string, HeadlessControl*> controls_;
     HeadlessControl* focus_ = nullptr;
     bool closed_ = false;
+    bool repainting_ = false;
+    std::vector<std::string> clicksForLater_;
 };
 
 }  // namespace quorvel::testing

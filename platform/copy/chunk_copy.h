@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "platform/file.h"
+
+// What each system supplies to move bytes from one file to another.
+namespace quorvel {
+
+// Something that reads the bytes of a copy as they pass, in order: the seam for a digest.
+class BytesSeen {
+  public:
+    virtual ~BytesSeen() = default;
+    virtual void take(std::span<const char> bytes) = 0;
+};
+
+// Reads at least one and at most `wanted` bytes from the current position of `from` into
+// `buffer`, and tells how many. A file that ends there is an error.
+std::int64_t readSome(File& from, char* buffer, std::int64_t wanted);
+// Writes `length` bytes at the current position of `to`; a system that writes none is an error.
+void writeAll(File& to, const char* bytes, std::int64_t length);
+
+// Moves bytes from the current position of one file to that of another, as fast as the system
+// allows for a copy of that length.
+class ChunkCopier {
+  public:
+    ChunkCopier(File& from, File& to, std::int64_t length);
+    ChunkCopier(const ChunkCopier&) = delete;
+    ChunkCopier& operator=(const ChunkCopier&) = delete;
+    ~ChunkCopier();
+    // Copies at least one and at most `wanted` bytes, and tells how many. `seen`, where there is
+    // one, takes them: from the buffer they passed through, or read again where the system copied
+    // them without one.
+    std::int64_t copy(std::int64_t wanted, BytesSeen* seen);
+
+  private:
+    struct State;  // per system
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace quorvel

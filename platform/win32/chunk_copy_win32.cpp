@@ -1,0 +1,73 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/copy/chunk_copy.h"
+#include "platform/run_error.h"
+
+namespace quorvel {
+namespace {
+
+// Large blocks keep the number of system calls low; far below ReadFile's 32-bit count.
+constexpr DWORD blockSize = 4 << 20;
+
+[[noreturn]] void endedEarly(const File& from) {
+    throw RunError("Cannot read " + from.name() +
+                   ": it ended before its expected length, so it changed during the run.");
+}
+
+}  // namespace
+
+std::int64_t readSome(File& from, char* buffer, std::int64_t wanted) {
+    const auto size = static_cast<DWORD>(std::min<std::int64_t>(wanted, blockSize));
+    DWORD got = 0;
+    if (!ReadFile(from.handle(), buffer, size, &got, nullptr)) {
+        throwSystemError("Cannot read", from.name());
+    }
+    if (got == 0) endedEarly(from);
+    return got;
+}
+
+// A write of nothing would be made again forever: the disk has no room.
+void writeAll(File& to, const char* bytes, std::int64_t length) {
+    for (std::int64_t written = 0; written < length;) {
+        const auto size = static_cast<DWORD>(std::min<std::int64_t>(length - written, blockSize));
+        DWORD put = 0;
+        if (!WriteFile(to.handle(), bytes + written, size, &put, nullptr)) {
+            throwSystemError("Cannot write", to.name());
+        }
+        if (put == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            throwSystemError("Cannot write", to.name());
+        }
+        written += put;
+    }
+}
+
+struct ChunkCopier::State {
+    File& from;
+    File& to;
+    std::unique_ptr<char[]> buffer;
+    DWORD size;
+};
+
+ChunkCopier::ChunkCopier(File& from, File& to, std::int64_t length) {
+    const auto size = static_cast<DWORD>(std::clamp<std::int64_t>(length, 1, blockSize));
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
+    if (!buffer) throw RunError("Not enough memory to copy " + to.name() + ".");
+    state_.reset(new State{from, to, std::move(buffer), size});
+}
+
+ChunkCopier::~ChunkCopier() = default;
+
+std::int64_t ChunkCopier::copy(std::int64_t wanted, BytesSeen* seen) {
+    State& s = *state_;
+    const std::int64_t got =
+        readSome(s.from, s.buffer.get(), std::min<std::int64_t>(wanted, s.size));
+    if (seen) seen->take({s.buffer.get(), static_cast<std::size_t>(got)});
+    writeAll(s.to, s.buffer.get(), got);
+    return got;
+}
+
+}  // namespace quorvel
