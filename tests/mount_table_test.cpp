@@ -1,4 +1,4 @@
-#include "platform/posix/mount_table.h"
+#include "platform/linux/mount_table.h"
 
 #include <gtest/gtest.h>
 

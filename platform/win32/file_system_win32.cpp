@@ -5,6 +5,7 @@
 
 #include "platform/file_system.h"
 #include "platform/run_error.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvel {
@@ -28,16 +29,12 @@ std::optional<std::int64_t> ordinaryFileLength(const std::string& path) {
 void forEachFolderEntry(const std::string& folder,
                         const std::function<void(std::string_view name)>& take) {
     WIN32_FIND_DATAW entry;
-    const HANDLE search = FindFirstFileW(widened(folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return;
-    struct Closing {
-        HANDLE search;
-        ~Closing() { FindClose(search); }
-    } closing{search};
+    const FindHandle search(FindFirstFileW(widened(folder + "\\*").c_str(), &entry));
+    if (!search) return;
     do {
         const std::wstring name = entry.cFileName;
         if (name != L"." && name != L"..") take(narrowed(name));
-    } while (FindNextFileW(search, &entry));
+    } while (FindNextFileW(search.get(), &entry));
 }
 
 void removeFile(const std::string& path) {

@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/folder.h"
 #include "platform/run_error.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvel {
@@ -19,15 +20,14 @@ constexpr DWORD writingShare = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
 HANDLE openOrdinary(const std::string& path, DWORD access, DWORD share, DWORD disposition,
                     const char* action) {
-    const HANDLE handle = CreateFileW(widened(path).c_str(), access, share, nullptr, disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) throwSystemError(action, path);
+    OwnedHandle handle(CreateFileW(widened(path).c_str(), access, share, nullptr, disposition,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) throwSystemError(action, path);
     // A device or pipe under a file's name is refused; a folder cannot be opened this way at all.
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
-        CloseHandle(handle);
+    if (GetFileType(handle.get()) != FILE_TYPE_DISK) {
         throw RunError(std::string(action) + " " + path + ": it is not an ordinary file.");
     }
-    return handle;
+    return handle.release();
 }
 
 }  // namespace
@@ -134,14 +134,13 @@ void Folder::replace(const std::string& from, const std::string& to) const {
 
 // A link (reparse point), a folder or a name that other links share gives nothing back.
 std::int64_t Folder::spaceFreedByReplacing(const std::string& name) const {
-    const HANDLE handle =
+    const OwnedHandle handle(
         CreateFileW(widened(pathOf(name)).c_str(), FILE_READ_ATTRIBUTES,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return 0;
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) return 0;
     BY_HANDLE_FILE_INFORMATION info;
-    const bool known = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
+    const bool known = GetFileInformationByHandle(handle.get(), &info);
     constexpr DWORD notOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
     if (!known || (info.dwFileAttributes & notOrdinary) != 0 || info.nNumberOfLinks != 1) return 0;
     return (std::int64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;

@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "platform/run_error.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvel {
@@ -52,12 +53,7 @@ std::string environmentVariable(const std::string& name) {
 }
 
 struct StartedProgram::Watch {
-    explicit Watch(HANDLE process_) : process(process_) {}
-    ~Watch() { CloseHandle(process); }
-    Watch(const Watch&) = delete;
-    Watch& operator=(const Watch&) = delete;
-
-    HANDLE process;
+    OwnedHandle process;
     State state = State::running;
 };
 
@@ -68,8 +64,8 @@ StartedProgram::~StartedProgram() = default;
 StartedProgram::State StartedProgram::state() {
     DWORD exitCode = 0;
     if (watch_->state == State::running &&
-        WaitForSingleObject(watch_->process, 0) == WAIT_OBJECT_0 &&
-        GetExitCodeProcess(watch_->process, &exitCode)) {
+        WaitForSingleObject(watch_->process.get(), 0) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(watch_->process.get(), &exitCode)) {
         watch_->state = exitCode == 0 ? State::succeeded : State::failed;
     }
     return watch_->state;
@@ -89,8 +85,9 @@ StartedProgram startProgram(const std::string& program, const std::string& argum
                         nullptr, nullptr, &startup, &started)) {
         throwSystemError("Cannot start", program);
     }
-    CloseHandle(started.hThread);
-    return StartedProgram(std::make_unique<StartedProgram::Watch>(started.hProcess));
+    const OwnedHandle thread(started.hThread);
+    return StartedProgram(
+        std::make_unique<StartedProgram::Watch>(StartedProgram::Watch{OwnedHandle(started.hProcess)}));
 }
 
 std::string executableName() {

@@ -11,6 +11,7 @@
 #include "platform/legible_color.h"
 #include "platform/process.h"
 #include "platform/run_error.h"
+#include "platform/win32/scoped_gdi.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_toolkit.h"
@@ -91,12 +92,11 @@ void blendIntoButtonFace(HBITMAP bitmap) {
 
 // A focus mark plain to see on any face: a solid frame, `thickness` pixels wide.
 void drawFocusFrame(HDC dc, RECT place, COLORREF color, int thickness) {
-    const HBRUSH brush = CreateSolidBrush(color);
+    const GdiObject<HBRUSH> brush(CreateSolidBrush(color));
     for (int ring = 0; ring < thickness; ++ring) {
-        FrameRect(dc, &place, brush);
+        FrameRect(dc, &place, brush.get());
         InflateRect(&place, -1, -1);
     }
-    DeleteObject(brush);
 }
 
 // The system's store of what screen readers are told beyond what a control says of itself;
@@ -157,7 +157,7 @@ Win32Control::Win32Control(const ControlDesign& design, HWND parent, int id, boo
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), kit.instance(), &kit);
     if (!handle_) throwSystemError("Cannot create the control", design.name);
     SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(kit.font(design.font)), FALSE);
-    if (design.backColor) backBrush_ = CreateSolidBrush(colorRef(*design.backColor));
+    if (design.backColor) backBrush_.reset(CreateSolidBrush(colorRef(*design.backColor)));
     if (design.selected) setValue(1);
     setText(design.text);
     showPicture();
@@ -174,8 +174,6 @@ Win32Control::~Win32Control() {
     if (isLink()) forgetAnnouncement(handle_);
     kit_.forget(handle_);
     DestroyWindow(handle_);
-    if (backBrush_) DeleteObject(backBrush_);
-    if (picture_) DeleteObject(picture_);
 }
 
 void Win32Control::setText(const std::string& text) {
@@ -188,14 +186,14 @@ void Win32Control::setText(const std::string& text) {
 // past their measured advance (Wine does so).
 void Win32Control::fitLabelToText() {
     const std::wstring caption = widened(text());
-    const HDC dc = GetDC(handle_);
-    const HGDIOBJ old = SelectObject(dc, kit_.font(design_.font));
     SIZE extent{};
-    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
     TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(handle_, dc);
+    {
+        const WindowDC dc(handle_);
+        const SelectedObject font(dc.get(), kit_.font(design_.font));
+        GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &extent);
+        GetTextMetricsW(dc.get(), &metrics);
+    }
     const int width =
         std::max(kit_.pixels(design_.width), static_cast<int>(extent.cx + metrics.tmAveCharWidth));
     SetWindowPos(handle_, nullptr, 0, 0, width, kit_.pixels(design_.height),
@@ -206,11 +204,11 @@ void Win32Control::fitLabelToText() {
 void Win32Control::showPicture() {
     const int resource = pictureResource(design_.picture, kit_.largePictures());
     if (resource == 0) return;
-    picture_ = static_cast<HBITMAP>(LoadImageW(kit_.instance(), MAKEINTRESOURCEW(resource),
-                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    picture_.reset(static_cast<HBITMAP>(LoadImageW(kit_.instance(), MAKEINTRESOURCEW(resource),
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!picture_) return;
-    blendIntoButtonFace(picture_);
-    SendMessageW(handle_, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_));
+    blendIntoButtonFace(picture_.get());
+    SendMessageW(handle_, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
 }
 
 bool Win32Control::visible() const {
@@ -255,15 +253,14 @@ LRESULT CALLBACK Win32Control::focusFrameProc(HWND window, UINT message, WPARAM 
         const auto& control = *reinterpret_cast<const Win32Control*>(self);
         RECT place;
         GetClientRect(window, &place);
-        const HDC dc = GetDC(window);
+        const WindowDC dc(window);
         if (control.isLink()) {
-            drawFocusFrame(dc, place, colorRef(control.design_.foreColor.value_or(Color{0, 0, 0})),
-                           1);
+            drawFocusFrame(dc.get(), place,
+                           colorRef(control.design_.foreColor.value_or(Color{0, 0, 0})), 1);
         } else {
             InflateRect(&place, -2, -2);
-            drawFocusFrame(dc, place, GetSysColor(COLOR_HIGHLIGHT), 2);
+            drawFocusFrame(dc.get(), place, GetSysColor(COLOR_HIGHLIGHT), 2);
         }
-        ReleaseDC(window, dc);
     }
     return result;
 }
@@ -299,7 +296,7 @@ LRESULT Win32Control::paintColors(HDC dc) const {
     if (design_.foreColor) SetTextColor(dc, colorRef(*design_.foreColor));
     if (backBrush_) {
         SetBkColor(dc, colorRef(*design_.backColor));
-        return reinterpret_cast<LRESULT>(backBrush_);
+        return reinterpret_cast<LRESULT>(backBrush_.get());
     }
     if (design_.kind == TextBox) return 0;
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -308,10 +305,10 @@ LRESULT Win32Control::paintColors(HDC dc) const {
 
 // The progress bar: filled with its back colour, outlined in its fore colour.
 void Win32Control::drawShape(const DRAWITEMSTRUCT& item) const {
-    FillRect(item.hDC, &item.rcItem, backBrush_);
-    const HBRUSH border = CreateSolidBrush(colorRef(design_.foreColor.value_or(Color{0, 0, 0})));
-    FrameRect(item.hDC, &item.rcItem, border);
-    DeleteObject(border);
+    FillRect(item.hDC, &item.rcItem, backBrush_.get());
+    const GdiObject<HBRUSH> border(
+        CreateSolidBrush(colorRef(design_.foreColor.value_or(Color{0, 0, 0}))));
+    FrameRect(item.hDC, &item.rcItem, border.get());
 }
 
 // Push-like option buttons draw their caption in the design's colour, which the system's own
@@ -321,14 +318,14 @@ LRESULT Win32Control::drawOption(const NMCUSTOMDRAW& draw) const {
     const bool pressed = value() == 1 || (draw.uItemState & CDIS_SELECTED) != 0;
     RECT whole = draw.rc;
     RECT content = whole;
-    if (const HTHEME theme = OpenThemeData(handle_, L"BUTTON")) {
+    if (const ThemeData theme(OpenThemeData(handle_, L"BUTTON")); theme) {
         const int state = pressed                             ? PBS_PRESSED
                           : (draw.uItemState & CDIS_HOT) != 0 ? PBS_HOT
                                                               : PBS_NORMAL;
         DrawThemeParentBackground(handle_, draw.hdc, &whole);
-        DrawThemeBackground(theme, draw.hdc, BP_PUSHBUTTON, state, &whole, nullptr);
-        GetThemeBackgroundContentRect(theme, draw.hdc, BP_PUSHBUTTON, state, &whole, &content);
-        CloseThemeData(theme);
+        DrawThemeBackground(theme.get(), draw.hdc, BP_PUSHBUTTON, state, &whole, nullptr);
+        GetThemeBackgroundContentRect(theme.get(), draw.hdc, BP_PUSHBUTTON, state, &whole,
+                                      &content);
     } else {
         DrawFrameControl(draw.hdc, &whole, DFC_BUTTON,
                          DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED | DFCS_CHECKED : 0u));
@@ -342,7 +339,7 @@ LRESULT Win32Control::drawOption(const NMCUSTOMDRAW& draw) const {
     const COLORREF ink =
         face == CLR_INVALID ? colorRef(wanted) : colorRef(legibleOn(wanted, designColor(face)));
     const std::wstring caption = widened(text());
-    const HGDIOBJ old = SelectObject(draw.hdc, kit_.font(design_.font));
+    const SelectedObject font(draw.hdc, kit_.font(design_.font));
     RECT measured = content;
     DrawTextW(draw.hdc, caption.c_str(), -1, &measured, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
     OffsetRect(&content, 0,
@@ -350,7 +347,6 @@ LRESULT Win32Control::drawOption(const NMCUSTOMDRAW& draw) const {
     SetBkMode(draw.hdc, TRANSPARENT);
     SetTextColor(draw.hdc, ink);
     DrawTextW(draw.hdc, caption.c_str(), -1, &content, DT_CENTER | DT_WORDBREAK);
-    SelectObject(draw.hdc, old);
     if (GetFocus() == handle_) {
         InflateRect(&whole, -3, -3);
         drawFocusFrame(draw.hdc, whole, ink, 2);

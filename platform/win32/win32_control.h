@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/controls.h"
+#include "platform/win32/scoped_gdi.h"
 
 namespace quorvel {
 
@@ -63,8 +64,8 @@ class Win32Control : public Control {
     const ControlDesign& design_;
     Win32Toolkit& kit_;
     HWND handle_;
-    HBRUSH backBrush_ = nullptr;
-    HBITMAP picture_ = nullptr;
+    GdiObject<HBRUSH> backBrush_;
+    GdiObject<HBITMAP> picture_;
     std::string toolTip_;
     float width_;
 };

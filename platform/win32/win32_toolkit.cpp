@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/run_error.h"
+#include "platform/win32/scoped_gdi.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_control.h"
@@ -18,9 +19,8 @@ constexpr wchar_t mainClass[] = L"QuorvelWindow";
 constexpr wchar_t frameClass[] = L"QuorvelFrame";
 
 int systemDpi() {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const WindowDC screen(nullptr);
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
     return dpi > 0 ? dpi : 96;
 }
 
@@ -62,7 +62,6 @@ Win32Toolkit::~Win32Toolkit() {
     if (window_) DestroyWindow(window_);
     UnregisterClassW(mainClass, instance_);
     UnregisterClassW(frameClass, instance_);
-    for (const auto& [design, font] : fonts_) DeleteObject(font);
 }
 
 void Win32Toolkit::registerClasses() {
@@ -89,7 +88,7 @@ int Win32Toolkit::pixels(double twips) const {
 }
 
 HFONT Win32Toolkit::font(const Font& design) {
-    HFONT& font = fonts_[{design.face, design.points}];
+    GdiObject<HFONT>& font = fonts_[{design.face, design.points}];
     if (!font) {
         LOGFONTW description{};
         description.lfHeight = -static_cast<LONG>(std::lround(design.points * dpi_ / 72.0));
@@ -97,9 +96,9 @@ HFONT Win32Toolkit::font(const Font& design) {
         description.lfQuality = DEFAULT_QUALITY;
         const std::wstring face = widened(design.face);
         face.copy(description.lfFaceName, LF_FACESIZE - 1);
-        font = CreateFontIndirectW(&description);
+        font.reset(CreateFontIndirectW(&description));
     }
-    return font;
+    return font.get();
 }
 
 // A fixed window: a caption with close and minimize boxes, no resizing border.
@@ -202,23 +201,23 @@ void Win32Toolkit::messageBox(const std::string& text, const std::string& title)
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    const GdiObject<HFONT> font(CreateFontIndirectW(&metrics.lfMessageFont));
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
     const int maxWidth =
         static_cast<int>((monitor.rcWork.right - monitor.rcWork.left) * messageShareOfScreen);
-    const HDC dc = GetDC(window_);
-    const HGDIOBJ old = SelectObject(dc, font);
-    const std::string wrapped = wrapToWidth(text, maxWidth, [dc](std::string_view part) {
-        const std::wstring wide = widened(std::string(part));
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
-        return static_cast<int>(extent.cx);
-    });
-    SelectObject(dc, old);
-    ReleaseDC(window_, dc);
-    DeleteObject(font);
+    std::string wrapped;
+    {
+        const WindowDC dc(window_);
+        const SelectedObject selected(dc.get(), font.get());
+        wrapped = wrapToWidth(text, maxWidth, [&dc](std::string_view part) {
+            const std::wstring wide = widened(std::string(part));
+            SIZE extent{};
+            GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &extent);
+            return static_cast<int>(extent.cx);
+        });
+    }
     MessageBoxW(window_, widened(wrapped).c_str(), widened(title).c_str(),
                 MB_ICONINFORMATION | MB_OK);
 }
@@ -285,13 +284,11 @@ Win32Control* Win32Toolkit::controlOf(LPARAM handle) const {
 
 // The frame has no caption: an etched line all round, as a group box draws it.
 void Win32Toolkit::paintFrame(HWND frame) {
-    PAINTSTRUCT paint;
-    const HDC dc = BeginPaint(frame, &paint);
+    const PaintDC dc(frame);
     RECT edge;
     GetClientRect(frame, &edge);
     edge.top += pixels(90);
-    DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
-    EndPaint(frame, &paint);
+    DrawEdge(dc.get(), &edge, EDGE_ETCHED, BF_RECT);
 }
 
 LRESULT CALLBACK Win32Toolkit::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

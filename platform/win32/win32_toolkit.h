@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/toolkit.h"
+#include "platform/win32/scoped_gdi.h"
 
 namespace quorvel {
 
@@ -66,7 +67,7 @@ class Win32Toolkit : public Toolkit {
     int dpi_;
     HWND window_ = nullptr;
     HWND toolTips_ = nullptr;
-    std::map<std::pair<std::string, float>, HFONT> fonts_;
+    std::map<std::pair<std::string, float>, GdiObject<HFONT>> fonts_;
     std::map<HWND, Win32Control*> controls_;
     int nextId_ = 1000;  // clear of IDOK and IDCANCEL, which the dialog keys send
     ControlKind previousKind_ = ControlKind::Frame;

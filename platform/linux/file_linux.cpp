@@ -11,6 +11,7 @@
 #include "platform/file.h"
 #include "platform/file_system.h"
 #include "platform/folder.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/run_error.h"
 
 namespace quorvel {
@@ -27,15 +28,14 @@ struct stat statusOf(int fd, const std::string& path) {
 // length too. The flag is left on: an ordinary file's reads ignore it, and a call to clear it
 // would cost as much as the open for each of many small pieces.
 int openOrdinary(int at, const char* name, const std::string& path, std::int64_t& length) {
-    const int fd = ::openat(at, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) throwSystemError("Cannot open", path);
+    UniqueFd fd(::openat(at, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd) throwSystemError("Cannot open", path);
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         throw RunError("Cannot open " + path + ": it is not an ordinary file.");
     }
     length = status.st_size;
-    return fd;
+    return fd.release();
 }
 
 // `name` in `folder` as the system is to look it up from `at`: alone from the open folder, or,
