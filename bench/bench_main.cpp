@@ -23,6 +23,7 @@
 #include "bench/commands.h"
 #include "bench/quorvel_worker.h"
 #include "bench/slow_medium.h"
+#include "engine/piece_naming.h"
 
 namespace quorvel::bench {
 namespace {
@@ -269,7 +270,7 @@ class CaseBench {
         fs::remove(joined_ / "cp.bin");
     }
 
-    std::string pieceName(int n) const { return sourceName + "_" + std::to_string(n) + ".xst"; }
+    std::string pieceName(int n) const { return naming::pieceName(sourceName, n); }
 
     // Times a run of `tool` on `input` (a file or a folder of pieces): its commands one after
     // another, as one.

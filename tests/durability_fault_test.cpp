@@ -46,7 +46,7 @@ TEST_P(OnTheMediumBeforeTheMessage, EveryPieceAndItsFolderEntry) {
 
     ASSERT_EQ(lastMessage(), text::splitDone);
     for (int n = 1; n <= 3; ++n) {
-        const std::string piece = out / ("a.bin_" + std::to_string(n) + ".xst");
+        const std::string piece = pieceIn(out.path(), "a.bin", n);
         EXPECT_TRUE(onTheMedium(atMessage, piece)) << piece;
     }
     EXPECT_TRUE(onTheMedium(atMessage, out.path()));

@@ -264,7 +264,7 @@ TEST_F(JoinFaultTest, PiecesWhoseReadsWouldNotWaitAreJoinedWhole) {
         std::string expected;
         for (std::size_t n = 1; n <= lengths.size(); ++n) {
             const std::string bytes = patternBytes(lengths[n - 1], static_cast<unsigned>(n));
-            writeBytes(set / ("b.bin_" + std::to_string(n) + ".xst"), bytes);
+            writeBytes(pieceIn(set.path(), "b.bin", static_cast<int>(n)), bytes);
             expected += bytes;
         }
         const faults::Switch refused(faults::nonBlockingReadsRefused);

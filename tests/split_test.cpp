@@ -65,7 +65,7 @@ TEST_F(Split, PieceSizesPutTheRemainderInTheFirstPiece) {
         split(source, out.path(), std::to_string(c.parts));
         std::string joined;
         for (int n = 1; n <= c.parts; ++n) {
-            const std::string piece = bytesOf(out / ("data_" + std::to_string(n) + ".xst"));
+            const std::string piece = bytesOf(pieceIn(out.path(), "data", n));
             EXPECT_EQ(piece.size(), c.sizes[n - 1]) << c.length << " bytes, piece " << n;
             joined += piece;
         }
@@ -260,7 +260,7 @@ TEST_F(Split, AnotherFilesPiecesThatDifferOnlyInCaseAreNeverTouched) {
     writeBytes(dir / "A.BIN", patternBytes(5005, 2));
     split(dir / "A.BIN", dir.path(), "5");
     for (int n = 1; n <= 5; ++n) {
-        std::filesystem::rename(piece("A.BIN", n), dir / ("A.BIN_" + std::to_string(n) + ".XST"));
+        std::filesystem::rename(piece("A.BIN", n), pieceIn(dir.path(), "A.BIN", n, ".XST"));
     }
     writeBytes(dir / "a.bin", patternBytes(1001));
     split(dir / "a.bin", dir.path(), "3");

@@ -101,6 +101,21 @@ TEST_F(UpdateLinkWithOpener, AFailedOpenerDuringASplitLetsTheSplitFinish) {
     EXPECT_EQ(lastMessage(), text::splitDone);
     EXPECT_EQ(bytesOf(dir / "a.bin_3.xst"), patternBytes(3000).substr(2000));
 }
+
+// A click while the split only repaints (it waits for the medium, or copies) is held, and taken
+// at the next step of the piece: never inside the wait, and never lost.
+TEST_F(UpdateLinkWithOpener, AClickWhileARunRepaintsIsTakenAtItsNextStep) {
+    opener("exit 4");
+    writeBytes(dir / "a.bin", patternBytes(12 << 20));
+    bool clicked = false;
+    kit.onRepaint = [&](int) {
+        if (!std::exchange(clicked, true)) kit.click("Label4");
+    };
+    split(dir / "a.bin", dir.path(), "3");
+    EXPECT_EQ(lastMessage(), text::splitDone);
+    ASSERT_EQ(kit.inputBoxes.size(), 1u);
+    EXPECT_FALSE(kit.inputBoxes[0].whileRepainting);
+}
 #endif
 
 }  // namespace

@@ -338,5 +338,34 @@ TEST_F(Win32Window, ClosingTheWindowIsSeenAtTheNextYield) {
     EXPECT_EQ(kit.run(), 0);  // the loop ends at once
 }
 
+// While a run waits, the window repaints and takes a close; a click, Enter or Space on the update
+// link is held for the run's next step, and every other input waits for the next yield.
+TEST_F(Win32Window, WhileItRepaintsTheWindowTakesACloseAndHoldsTheLinksClick) {
+    int linkActivations = 0;
+    form.Label4->onClick = [&] { ++linkActivations; };
+    const auto postClick = [](HWND control) {
+        PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    };
+    postClick(handleOf(form.Label4));
+    PostMessageW(handleOf(form.Label4), WM_KEYDOWN, VK_SPACE, 1);
+    postClick(handleOf(form.Opt2));
+    kit.repaint();
+    EXPECT_EQ(linkActivations, 0);
+    EXPECT_EQ(form.Opt2->value(), 0) << "a click in the frame was handled while repainting";
+    EXPECT_FALSE(kit.windowClosed());
+
+    kit.deliverHeldClicks();
+    EXPECT_EQ(linkActivations, 2);
+    kit.doEvents();
+    EXPECT_EQ(form.Opt2->value(), 1);
+    EXPECT_TRUE(form.Check1->visible());
+    EXPECT_EQ(linkActivations, 2);
+
+    PostMessageW(static_cast<HWND>(kit.windowHandle()), WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
+    kit.repaint();
+    EXPECT_TRUE(kit.windowClosed()) << "Alt+F4 while repainting";
+}
+
 }  // namespace
 }  // namespace quorvel::testing

@@ -7,10 +7,13 @@
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "platform/qt/qt_widgets.h"
 #include "platform/wrap_text.h"
@@ -258,9 +261,26 @@ class QtToolkit::MainWindow : public QWidget {
     QtToolkit& kit_;
 };
 
+// Watches every event the application delivers, and keeps from the window the input that comes
+// while it only repaints.
+class QtToolkit::RepaintOnly : public QObject {
+  public:
+    explicit RepaintOnly(QtToolkit& kit) : kit_(kit) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return kit_.keptFromRepaint(watched, event);
+    }
+
+  private:
+    QtToolkit& kit_;
+};
+
 QtToolkit::QtToolkit()
     : style_(std::make_unique<FocusFrameStyle>(QApplication::style()->name())),
-      enterPresses_(std::make_unique<EnterPressesButtons>()) {
+      enterPresses_(std::make_unique<EnterPressesButtons>()),
+      repaintOnly_(std::make_unique<RepaintOnly>(*this)) {
+    QCoreApplication::instance()->installEventFilter(repaintOnly_.get());
     initialiseArtwork();
     substituteMissingFonts();
     static const bool linksAnnounced = (QAccessible::installFactory(linkAccessible), true);
@@ -295,6 +315,7 @@ std::unique_ptr<Control> QtToolkit::createControl(const ControlDesign& design, C
     auto control = std::make_unique<QtControl>(design, widget);
     // A click on the widget is a click on the control the program holds.
     QtControl* held = control.get();
+    if (design.handCursor) link_ = held, linkWidget_ = widget;
     if (auto* label = dynamic_cast<CaptionLabel*>(widget)) {
         label->clicked = [held] { held->clickedByUser(); };
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
@@ -405,11 +426,83 @@ std::string QtToolkit::inputBox(const std::string& prompt, const std::string& ti
 }
 
 void QtToolkit::doEvents() {
+    deliverHeldClicks();
+    for (auto& [window, event] : std::exchange(inputForLater_, {})) {
+        if (window) QCoreApplication::postEvent(window, event.release());
+    }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-// Every event, as between two pieces: the inputs are disabled during a run, and the close box
-// and the update link must answer in the middle of a long piece too.
-void QtToolkit::repaint() { doEvents(); }
+void QtToolkit::repaint() {
+    struct Repainting {
+        bool& flag;
+        explicit Repainting(bool& f) : flag(f) { flag = true; }
+        ~Repainting() { flag = false; }
+    } repainting(repainting_);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+namespace {
+
+bool isInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isActivationKey(const QEvent& event) {
+    const int key = static_cast<const QKeyEvent&>(event).key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+
+}  // namespace
+
+// Input reaches a window first and its widgets through it, so it is kept at the window: what is
+// kept for later goes to its widgets from there, as it would have.
+bool QtToolkit::keptFromRepaint(QObject* watched, QEvent* event) {
+    if (!repainting_ || !watched->isWindowType() || !isInput(event->type())) return false;
+    if (activatesTheLink(*event)) {
+        hold(*link_);
+    } else if (!meantForTheLink(*event)) {
+        inputForLater_.emplace_back(watched, event->clone());
+    }
+    return true;
+}
+
+bool QtToolkit::meantForTheLink(const QEvent& event) const {
+    if (!linkWidget_) return false;
+    if (const auto* mouse = dynamic_cast<const QMouseEvent*>(&event)) {
+        return window_->childAt(mouse->position().toPoint()) == linkWidget_;
+    }
+    if (const auto* key = dynamic_cast<const QKeyEvent*>(&event)) {
+        return QApplication::focusWidget() == linkWidget_ && isActivationKey(*key);
+    }
+    return false;
+}
+
+bool QtToolkit::activatesTheLink(const QEvent& event) const {
+    if (!meantForTheLink(event)) return false;
+    if (event.type() == QEvent::KeyPress) return !static_cast<const QKeyEvent&>(event).isAutoRepeat();
+    return event.type() == QEvent::MouseButtonRelease &&
+           static_cast<const QMouseEvent&>(event).button() == Qt::LeftButton;
+}
 
 }  // namespace quorvel::qt

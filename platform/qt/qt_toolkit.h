@@ -56,10 +56,22 @@ class QtToolkit final : public Toolkit
 
   private:
     class MainWindow;
+    class RepaintOnly;
+    // True for input the window does not handle while it only repaints: held, or kept for later.
+    bool keptFromRepaint(QObject* watched, QEvent* event);
+    bool activatesTheLink(const QEvent& event) const;
+    bool meantForTheLink(const QEvent& event) const;
+
     // Both outlive the window's widgets, which use them.
     std::unique_ptr<QStyle> style_;
     std::unique_ptr<QObject> enterPresses_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<RepaintOnly> repaintOnly_;
+    bool repainting_ = false;
+    Control* link_ = nullptr;  // the update link, and its widget
+    QPointer<QWidget> linkWidget_;
+    // Input that came while the window only repainted, for the window it was meant for.
+    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> inputForLater_;
     // Each field with the name of the label that names it, tied once all the labels stand.
     std::vector<std::pair<QPointer<QWidget>, QString>> labelledFields_;
     // The widgets that take the focus, in the order of the design table.

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include "platform/run_error.h"
 #include "platform/win32/scoped_gdi.h"
@@ -126,6 +127,7 @@ std::unique_ptr<Control> Win32Toolkit::createControl(const ControlDesign& design
     previousKind_ = design.kind;
     auto control = std::make_unique<Win32Control>(design, parent, nextId_++, startsGroup, *this);
     controls_[control->handle()] = control.get();
+    if (control->isLink()) link_ = control.get();
     // The bar lies over the frame's lower edge, so it is drawn above the frame.
     if (design.kind == ControlKind::Shape) {
         SetWindowPos(control->handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -172,6 +174,11 @@ void Win32Toolkit::setToolTip(HWND control, const std::string& tip) {
     // Added afresh each time: a tool that is not there yet is simply not deleted.
     SendMessageW(toolTips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Win32Toolkit::forget(HWND control) {
+    if (link_ && link_->handle() == control) link_ = nullptr;
+    controls_.erase(control);
 }
 
 bool Win32Toolkit::canTakeFocus(HWND control) const {
@@ -257,19 +264,66 @@ void Win32Toolkit::dispatch(MSG& message) {
 }
 
 void Win32Toolkit::doEvents() {
+    deliverHeldClicks();
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));  // for the loop in run()
-            return;
-        }
-        dispatch(message);
+        if (!dispatchUnlessQuit(message)) return;
     }
 }
 
-// Every message, as between two pieces: the inputs are disabled during a run, and the close box
-// and the update link must answer in the middle of a long piece too.
-void Win32Toolkit::repaint() { doEvents(); }
+// False for the quit message, which is posted again for the loop in run().
+bool Win32Toolkit::dispatchUnlessQuit(MSG& message) {
+    if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return false;
+    }
+    dispatch(message);
+    return true;
+}
+
+// Each kind of message is taken by its range, and what no range takes stays queued, in its order,
+// for doEvents(): the input of the window's client area (keys, the mouse) and files dropped on it.
+// The ranges take every message that is not input, the painting among them; the mouse on the
+// window's frame (its close box, a move); the system keys (Alt+F4); and the update link's clicks
+// and keys, which the link's activation is held from.
+void Win32Toolkit::repaint() {
+    struct Range {
+        UINT first, last;
+    };
+    constexpr Range notClientInput[] = {
+        {0, WM_KEYFIRST - 1},                    // paint, close and the frame's mouse (WM_NC*)
+        {WM_SYSKEYDOWN, WM_SYSDEADCHAR},         // Alt+F4
+        {WM_KEYLAST + 1, WM_MOUSEFIRST - 1},     // commands, timers
+        {WM_MOUSELAST + 1, WM_DROPFILES - 1},
+        {WM_DROPFILES + 1, 0xFFFFFFFF},
+    };
+    MSG message;
+    for (const Range& range : notClientInput) {
+        while (PeekMessageW(&message, nullptr, range.first, range.last, PM_REMOVE)) {
+            if (!dispatchUnlessQuit(message)) return;
+        }
+    }
+    if (link_) holdLinkActivations(*link_);
+}
+
+// A click or Enter or Space on the link is held; the rest of its input comes again later.
+void Win32Toolkit::holdLinkActivations(Win32Control& link) {
+    MSG message;
+    std::vector<MSG> later;
+    while (PeekMessageW(&message, link.handle(), WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        const bool activates = message.message == WM_KEYDOWN &&
+                               (message.wParam == VK_RETURN || message.wParam == VK_SPACE);
+        if (activates) {
+            hold(link);
+        } else if (message.message == WM_KEYDOWN) {
+            later.push_back(message);  // Tab, say: the key up and character that follow go
+        }
+    }
+    for (const MSG& key : later) PostMessageW(key.hwnd, key.message, key.wParam, key.lParam);
+    while (PeekMessageW(&message, link.handle(), WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+        if (message.message == WM_LBUTTONUP) hold(link);
+    }
+}
 
 int Win32Toolkit::run() {
     MSG message{};

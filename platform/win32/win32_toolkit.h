@@ -45,7 +45,7 @@ class Win32Toolkit : public Toolkit {
     bool largePictures() const { return dpi_ >= 144; }
     HINSTANCE instance() const { return instance_; }
     void setToolTip(HWND control, const std::string& tip);
-    void forget(HWND control) { controls_.erase(control); }
+    void forget(HWND control);
     // Keeps the keyboard out of a container that is being disabled, and brings it back after.
     void focusAwayFrom(HWND container);
     void focusBackTo(HWND container);
@@ -55,6 +55,8 @@ class Win32Toolkit : public Toolkit {
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     Win32Control* controlOf(LPARAM handle) const;
     void dispatch(MSG& message);
+    bool dispatchUnlessQuit(MSG& message);
+    void holdLinkActivations(Win32Control& link);
     // Enter on a focused button, option or check box, and Enter or Space on the link, press it.
     bool pressFocused(const MSG& message);
     Win32Control* controlNamed(const std::string& name) const;
@@ -69,6 +71,7 @@ class Win32Toolkit : public Toolkit {
     HWND toolTips_ = nullptr;
     std::map<std::pair<std::string, float>, GdiObject<HFONT>> fonts_;
     std::map<HWND, Win32Control*> controls_;
+    Win32Control* link_ = nullptr;  // the update link
     int nextId_ = 1000;  // clear of IDOK and IDCANCEL, which the dialog keys send
     ControlKind previousKind_ = ControlKind::Frame;
     HWND focusInDisabledFrame_ = nullptr;

@@ -35,30 +35,18 @@
 #include "platform/process.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/win32_api.h"
+#include "tests/support/files.h"
 
 namespace quorvel::qt {
 namespace {
 
-QByteArray randomBytes(qsizetype length) {
-    QList<quint32> words(length / 4 + 1);
-    QRandomGenerator(quint32(length)).fillRange(words.data(), words.size());
-    return QByteArray(reinterpret_cast<const char*>(words.constData()), length);
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList namesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
+using testing::bytesOf;
+using testing::exists;
+using testing::patternBytes;
+using testing::pieceIn;
+using testing::ScopedVariable;
+using testing::TempFolder;
+using testing::writeBytes;
 
 // Answers the modal windows the program opens, in the order they open: each answer is called
 // with the modal window once it is up. Answers run inside the modal window's own event loop.
@@ -341,8 +329,8 @@ class QtWindowTest : public QObject {
 
     // Enter and Space on each button, option and the link do what a click does.
     void theKeyboardPressesEveryButtonAndTheLink() {
-        QTemporaryDir noBrowser;
-        qputenv("programfiles", noBrowser.path().toLocal8Bit());
+        TempFolder noBrowser;
+        const ScopedVariable programFiles("programfiles", noBrowser.path());
         QWidget* window = kit->window();
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
             const int before = modals->seen();
@@ -390,7 +378,6 @@ class QtWindowTest : public QObject {
             press(window, key);
             QCOMPARE(modals->seen(), before + 4);
         }
-        qunsetenv("programfiles");
     }
 
     // Focused, each control shows a frame two pixels wide in the selection colour.
@@ -514,48 +501,49 @@ class QtWindowTest : public QObject {
     }
 
     void aSplitAndAJoinThroughTheRealWidgets() {
-        QTemporaryDir in, out;
-        const QString source = in.filePath("photo.jpg");
-        const QByteArray bytes = randomBytes(200002);
-        writeFile(source, bytes);
+        TempFolder in, out;
+        const std::string source = in / "photo.jpg";
+        const std::string bytes = patternBytes(200002);
+        writeBytes(source, bytes);
 
         // Split: pick the source, type 3, press the scissors.
-        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, source); });
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, QString::fromStdString(source)); });
         click(widget("cmd_Open"));
-        QCOMPARE(edit("Text1")->text(), source);
-        QCOMPARE(edit("Text2")->text(), in.path() + "/");
+        QCOMPARE(edit("Text1")->text().toStdString(), source);
+        QCOMPARE(edit("Text2")->text().toStdString(), in.path() + "/");
         setCount("3");
         Shown splitDone;
         modals->then(readAndClose(splitDone));
         click(widget("cmd_Split"));
         QCOMPARE(splitDone.text, QString(text::splitDone));
         QCOMPARE(splitDone.icon, QMessageBox::Information);
-        QCOMPARE(readFile(source + "_1.xst"), bytes.mid(0, 66668));
-        QCOMPARE(readFile(source + "_2.xst"), bytes.mid(66668, 66667));
-        QCOMPARE(readFile(source + "_3.xst"), bytes.mid(133335));
+        QCOMPARE(bytesOf(pieceIn(in.path(), "photo.jpg", 1)), bytes.substr(0, 66668));
+        QCOMPARE(bytesOf(pieceIn(in.path(), "photo.jpg", 2)), bytes.substr(66668, 66667));
+        QCOMPARE(bytesOf(pieceIn(in.path(), "photo.jpg", 3)), bytes.substr(133335));
         QVERIFY(widget("sp")->isVisible());
         QCOMPARE(form->sp->width(), 5175.0f);
         QVERIFY(widget("Frame1")->isEnabled());
 
         // Join: Joint mode, pick the first piece and the destination, tick Delete, start.
         click(widget("Opt2"));
-        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, source + "_1.xst"); });
+        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, QString::fromStdString(pieceIn(in.path(), "photo.jpg", 1)));
+        });
         click(widget("cmd_Open"));
         modals->then([&](QWidget* dialog) {
             QCOMPARE(dialog->windowTitle(), QString(text::saveTitle));
-            typeIntoFileDialog(dialog, out.path());
+            typeIntoFileDialog(dialog, QString::fromStdString(out.path()));
         });
         click(widget("cmd_Save"));
-        QCOMPARE(edit("Text2")->text(), out.path());
+        QCOMPARE(edit("Text2")->text().toStdString(), out.path());
         click(widget("Check1"));
         QVERIFY(widget<QCheckBox>("Check1")->isChecked());
         Shown joinDone;
         modals->then(readAndClose(joinDone));
         click(widget("cmd_Split"));
         QCOMPARE(joinDone.text, QString(text::jointDone));
-        QCOMPARE(readFile(out.filePath("photo.jpg")), bytes);
-        QCOMPARE(namesIn(out.path()), QStringList{"photo.jpg"});
-        QCOMPARE(namesIn(in.path()), QStringList{"photo.jpg"});
+        QCOMPARE(bytesOf(out / "photo.jpg"), bytes);
+        QCOMPARE(out.names(), std::vector<std::string>{"photo.jpg"});
+        QCOMPARE(in.names(), std::vector<std::string>{"photo.jpg"});
     }
 
     void theBarIsPaintedInItsColoursAtTheWidthTheCodeSets() {
@@ -574,12 +562,12 @@ class QtWindowTest : public QObject {
     }
 
     void frame1BlocksInputDuringARun() {
-        QTemporaryDir in;
-        const QString source = in.filePath("a.bin");
-        writeFile(source, randomBytes(4000));
-        form->Text1->setText(source.toStdString());
+        TempFolder in;
+        const std::string source = in / "a.bin";
+        writeBytes(source, patternBytes(4000));
+        form->Text1->setText(source);
         form->sourcePath = form->Text1->text();
-        form->Text2->setText(in.path().toStdString());
+        form->Text2->setText(in.path());
         form->savePath = form->Text2->text();
         setCount("4");
 
@@ -608,20 +596,20 @@ class QtWindowTest : public QObject {
         QVERIFY(checkedDuringRun);
         QCOMPARE(done.text, QString(text::splitDone));
         QVERIFY(widget("Frame1")->isEnabled());
-        QCOMPARE(namesIn(in.path()), (QStringList{"a.bin", "a.bin_1.xst", "a.bin_2.xst",
-                                                  "a.bin_3.xst", "a.bin_4.xst"}));
+        QCOMPARE(in.names(), (std::vector<std::string>{"a.bin", "a.bin_1.xst", "a.bin_2.xst",
+                                                        "a.bin_3.xst", "a.bin_4.xst"}));
     }
 
     // A piece larger than one copy block lets the window repaint in the middle of the piece,
     // with the inputs still blocked and the bar where the last whole piece left it.
     void aLongPieceLetsTheWindowRepaint() {
-        QTemporaryDir in;
-        const QString source = in.filePath("big.bin");
-        const QByteArray bytes = randomBytes(qsizetype{72} << 20);  // two pieces of 36 MiB
-        writeFile(source, bytes);
-        form->Text1->setText(source.toStdString());
+        TempFolder in;
+        const std::string source = in / "big.bin";
+        const std::string bytes = patternBytes(std::size_t{72} << 20);  // two pieces of 36 MiB
+        writeBytes(source, bytes);
+        form->Text1->setText(source);
         form->sourcePath = form->Text1->text();
-        form->Text2->setText(in.path().toStdString());
+        form->Text2->setText(in.path());
         form->savePath = form->Text2->text();
         setCount("2");
 
@@ -632,10 +620,10 @@ class QtWindowTest : public QObject {
         QTimer probe;
         probe.callOnTimeout([&] {
             const QFileInfoList growing =
-                QDir(in.path()).entryInfoList({".quorvel-*"}, QDir::Files | QDir::Hidden);
+                QDir(QString::fromStdString(in.path())).entryInfoList({".quorvel-*"}, QDir::Files | QDir::Hidden);
             if (firstPieceSoFar > 0 || growing.size() != 1 || growing[0].size() == 0) return;
             firstPieceSoFar = growing[0].size();
-            pieceNameTaken = QFileInfo::exists(source + "_1.xst");
+            pieceNameTaken = exists(pieceIn(in.path(), "big.bin", 1));
             QVERIFY(!widget("Frame1")->isEnabled());
             QVERIFY(form->sp->width() < ProgressBar(*form->sp).fullWidth() / 2.0f);
         });
@@ -645,22 +633,20 @@ class QtWindowTest : public QObject {
         click(widget("cmd_Split"));
         probe.stop();
         QVERIFY(firstPieceSoFar > 0);
-        QVERIFY(firstPieceSoFar < bytes.size() / 2);
+        QVERIFY(firstPieceSoFar < qint64(bytes.size() / 2));
         QVERIFY(!pieceNameTaken);
         QCOMPARE(done.text, QString(text::splitDone));
-        QCOMPARE(readFile(source + "_2.xst"), bytes.mid(bytes.size() / 2));
+        QCOMPARE(bytesOf(pieceIn(in.path(), "big.bin", 2)), bytes.substr(bytes.size() / 2));
     }
 
     // The window closed in the middle of a split: the run stops at its next yield, nothing
     // partial stays, and the program's event loop ends as it does at any close.
     void closingDuringASplitLeavesNothingPartial() {
-        QTemporaryDir in;
-        const QString source = in.filePath("a.bin");
-        const QByteArray bytes = randomBytes(5000);
-        writeFile(source, bytes);
-        form->Text1->setText(source.toStdString());
+        TempFolder in;
+        writeBytes(in / "a.bin", patternBytes(5000));
+        form->Text1->setText(in / "a.bin");
         form->sourcePath = form->Text1->text();
-        form->Text2->setText(in.path().toStdString());
+        form->Text2->setText(in.path());
         form->savePath = form->Text2->text();
         setCount("5");
 
@@ -675,19 +661,18 @@ class QtWindowTest : public QObject {
         QVERIFY(kit->windowClosed());
         QCOMPARE(modals->seen(), 0);  // no message after the close
         // Piece 1 is put in place only once the set is whole.
-        QCOMPARE(namesIn(in.path()), (QStringList{"a.bin"}));
+        QCOMPARE(in.names(), std::vector<std::string>{"a.bin"});
     }
 
     void closingDuringAJoinLeavesNothingPartial() {
-        QTemporaryDir in, out;
-        const QString first = in.filePath("a.bin_1.xst");
+        TempFolder in, out;
         for (int n = 1; n <= 4; ++n) {
-            writeFile(in.filePath(QString("a.bin_%1.xst").arg(n)), randomBytes(1000 + n));
+            writeBytes(pieceIn(in.path(), "a.bin", n), patternBytes(1000 + n));
         }
         click(widget("Opt2"));
-        form->Text1->setText(first.toStdString());
+        form->Text1->setText(pieceIn(in.path(), "a.bin", 1));
         form->sourcePath = form->Text1->text();
-        form->Text2->setText(out.path().toStdString());
+        form->Text2->setText(out.path());
         form->savePath = form->Text2->text();
         click(widget("Check1"));
 
@@ -700,16 +685,16 @@ class QtWindowTest : public QObject {
         failSafe.start(10000);
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(modals->seen(), 0);
-        QCOMPARE(namesIn(out.path()), QStringList{});  // neither the file nor its temporary
-        QCOMPARE(namesIn(in.path()).size(), 4);        // and every piece kept
+        QCOMPARE(out.names(), std::vector<std::string>{});  // neither the file nor its temporary
+        QCOMPARE(in.names().size(), std::size_t{4});       // and every piece kept
     }
 
     // The dialog layer: what GetOpenFileNameA's record asks for is what the dialog does.
     void theFileDialogHonoursItsRecord() {
         QTemporaryDir in;
-        writeFile(in.filePath("a.txt"), "a");
-        writeFile(in.filePath("b.bin"), "b");
-        writeFile(in.filePath("noext"), "c");
+        writeBytes(in.filePath("a.txt").toStdString(), "a");
+        writeBytes(in.filePath("b.bin").toStdString(), "b");
+        writeBytes(in.filePath("noext").toStdString(), "c");
 
         modals->then([&](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -746,8 +731,8 @@ class QtWindowTest : public QObject {
     // The program's own flags: several files picked in the list come back as their folder.
     void severalFilesPickedInTheListGiveTheirFolder() {
         QTemporaryDir in;
-        writeFile(in.filePath("a.bin"), "a");
-        writeFile(in.filePath("b.bin"), "b");
+        writeBytes(in.filePath("a.bin").toStdString(), "a");
+        writeBytes(in.filePath("b.bin").toStdString(), "b");
         modals->then([&](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             QVERIFY(dialog);
@@ -802,7 +787,7 @@ class QtWindowTest : public QObject {
 
     void aLinkComesBackAsItself() {
         QTemporaryDir in;
-        writeFile(in.filePath("target.bin"), "bytes");
+        writeBytes(in.filePath("target.bin").toStdString(), "bytes");
         QVERIFY(QFile::link(in.filePath("target.bin"), in.filePath("link.bin")));
         modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, in.filePath("link.bin")); });
         click(widget("cmd_Open"));
@@ -826,7 +811,7 @@ class QtWindowTest : public QObject {
     // program asks for the same initial folder again.
     void theFileDialogOpensWhereTheLastFileWasPicked() {
         QTemporaryDir in;
-        writeFile(in.filePath("a.bin"), "a");
+        writeBytes(in.filePath("a.bin").toStdString(), "a");
         modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, in.filePath("a.bin")); });
         click(widget("cmd_Open"));
         modals->then([&](QWidget* modal) {
@@ -841,7 +826,7 @@ class QtWindowTest : public QObject {
 
     void theFolderBrowserConfirmsOnlyFolders() {
         QTemporaryDir in;
-        writeFile(in.filePath("file.bin"), "x");
+        writeBytes(in.filePath("file.bin").toStdString(), "x");
         QVERIFY(QDir(in.path()).mkdir("sub"));
 
         // A file cannot be confirmed, neither by the button nor by Enter.
@@ -871,8 +856,8 @@ class QtWindowTest : public QObject {
     }
 
     void theUpdateLinkFallsBackToTheInputBox() {
-        QTemporaryDir noBrowser;
-        qputenv("programfiles", noBrowser.path().toLocal8Bit());
+        TempFolder noBrowser;
+        const ScopedVariable programFiles("programfiles", noBrowser.path());
         modals->then([&](QWidget* modal) {
             QCOMPARE(modal->objectName(), QString("InputBox"));
             QCOMPARE(modal->windowTitle(), QString::fromStdString(executableName()));
@@ -883,7 +868,43 @@ class QtWindowTest : public QObject {
             cancel(modal);
         });
         click(widget("Label4"));
-        qunsetenv("programfiles");
+    }
+
+    // While a run waits, the window repaints and takes a close; a click, Enter or Space on the
+    // update link is held for the run's next step, and every other input comes at the next yield.
+    void whileItRepaintsTheWindowTakesACloseAndHoldsTheLinksClick() {
+        int linkActivations = 0;
+        form->Label4->onClick = [&] { ++linkActivations; };
+        QWindow* window = kit->window()->windowHandle();
+        const auto post = [window](QEvent::Type type, QWidget* target) {
+            const QPointF at = target->mapTo(target->window(), target->rect().center());
+            const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton
+                                                                           : Qt::NoButton;
+            QCoreApplication::postEvent(window, new QMouseEvent(type, at, window->mapToGlobal(at),
+                                                                Qt::LeftButton, held,
+                                                                Qt::NoModifier));
+        };
+        for (QWidget* target : {widget("Label4"), widget("Opt2")}) {
+            post(QEvent::MouseButtonPress, target);
+            post(QEvent::MouseButtonRelease, target);
+        }
+        widget("Label4")->setFocus();
+        QCoreApplication::postEvent(window,
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier));
+        kit->repaint();
+        QCOMPARE(linkActivations, 0);
+        QCOMPARE(form->Opt2->value(), 0);  // a click in the frame waits
+
+        kit->deliverHeldClicks();
+        QCOMPARE(linkActivations, 2);
+        kit->doEvents();
+        QCOMPARE(form->Opt2->value(), 1);
+        QVERIFY(form->Check1->visible());
+        QCOMPARE(linkActivations, 2);
+
+        QCoreApplication::postEvent(window, new QCloseEvent);
+        kit->repaint();
+        QVERIFY(kit->windowClosed());
     }
 };
 

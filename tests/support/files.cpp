@@ -72,6 +72,11 @@ ScopedVariable::ScopedVariable(std::string name, const std::string& value)
 
 ScopedVariable::~ScopedVariable() { setVariable(name_, previous_.value_or("")); }
 
+std::string pieceIn(const std::string& folder, const std::string& name, int n,
+                    const std::string& extension) {
+    return (fs::path(folder) / (name + "_" + std::to_string(n) + extension)).string();
+}
+
 std::string bytesOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);

@@ -41,6 +41,11 @@ private:
     std::optional<std::string> previous_;
 };
 
+// Piece `n` of the set of `name` in `folder`: `<folder>/<name>_<n>.xst`, or with `extension`
+// for a set a user renamed.
+std::string pieceIn(const std::string& folder, const std::string& name, int n,
+                    const std::string& extension = ".xst");
+
 std::string bytesOf(const std::string& path);
 void writeBytes(const std::string& path, const std::string& bytes);
 // `length` bytes that differ from position to position, so a misplaced slice shows.

@@ -86,7 +86,7 @@ void HeadlessToolkit::messageBox(const std::string& text, const std::string& tit
 
 std::string HeadlessToolkit::inputBox(const std::string& prompt, const std::string& title,
                                       const std::string& defaultText) {
-    inputBoxes.push_back({prompt, title, defaultText});
+    inputBoxes.push_back({prompt, title, defaultText, repainting_});
     return inputAnswer;
 }
 

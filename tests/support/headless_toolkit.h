@@ -55,6 +55,7 @@ struct MessageBoxShown {
 
 struct InputBoxShown {
     std::string prompt, title, defaultText;
+    bool whileRepainting;  // shown from within repaint(), where nothing may be shown
 };
 
 // The window without a screen: controls in memory, message and input boxes recorded and

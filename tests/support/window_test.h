@@ -37,9 +37,7 @@ protected:
     std::string lastMessage() const {
         return kit.messages.empty() ? std::string() : kit.messages.back().text;
     }
-    std::string piece(const std::string& name, int n) const {
-        return dir / (name + "_" + std::to_string(n) + ".xst");
-    }
+    std::string piece(const std::string& name, int n) const { return pieceIn(dir.path(), name, n); }
 };
 
 }  // namespace quorvel::testing
