@@ -158,6 +158,19 @@ TEST_P(TheDiskFailingToTakeAPiece, EndsTheSplitWithNoSetToJoin) {
     }
 }
 
+// A write that writes nothing is a disk out of room, never a reason to try again forever.
+TEST_F(FaultTest, AWriteOfNothingEndsTheSplitNamingThePiece) {
+    const std::string source = dir / "a.bin";
+    writeBytes(source, patternBytes(3000));
+    const RunOutcome outcome = outcomeOf([&] {
+        const faults::Switch nothing(faults::writesNothing);
+        split(source, out.path(), "3");
+    });
+    expectCleanFailure(outcome, {out / "a.bin_1.xst", "No space left on device",
+                                 text::splitIncomplete});
+    EXPECT_TRUE(out.names().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(, TheDiskFailingToTakeAPiece,
                          ::testing::Values(PiecesOfALength{3000, "300", "ShortPiecesInABatch"},
                                            PiecesOfALength{std::size_t{3} << 20, "3",

@@ -16,6 +16,7 @@ std::atomic<bool> kernelCopyMissing = false;
 std::atomic<bool> nonBlockingReadsRefused = false;
 std::atomic<bool> flushFails = false;
 std::atomic<bool> writeOutFails = false;
+std::atomic<bool> writesNothing = false;
 std::optional<ReportedFileSystem> reportedFileSystem;
 Flushed flushed;
 HeldWrite heldWrite;
@@ -29,6 +30,7 @@ using quorvel::testing::faults::kernelCopyMissing;
 using quorvel::testing::faults::nonBlockingReadsRefused;
 using quorvel::testing::faults::reportedFileSystem;
 using quorvel::testing::faults::writeOutFails;
+using quorvel::testing::faults::writesNothing;
 
 namespace {
 
@@ -61,6 +63,7 @@ bool refusedWithoutBlocking(int fd) {
 
 // Defined in the test program, these take the C library's place for every caller in it.
 extern "C" ssize_t write(int fd, const void* bytes, size_t length) {
+    if (writesNothing && fd > 2) return 0;  // never the test's own output
     holdIfArmed(fd);
     return ::syscall(SYS_write, fd, bytes, length);
 }

@@ -23,6 +23,9 @@ extern std::atomic<bool> flushFails;
 // The next wait for a file's write-out (sync_file_range) fails with EIO, as when the disk could
 // not write part of what was cached.
 extern std::atomic<bool> writeOutFails;
+// Every write into a file this program created writes nothing and says so (0), as some drivers
+// do when they are out of room.
+extern std::atomic<bool> writesNothing;
 
 // While `armed`, the next write into a file whose write-out has begun (copy_file_range or write
 // after a sync_file_range that starts it) is held, as ext4 holds one while it allocates the blocks
