@@ -76,6 +76,15 @@ const std::string cp = "cp + sync";
 const std::vector<std::string> tools = {quorvelSplit,        gnuSplit, quorvelJoin,
                                         quorvelJoinDeleting, cat,      cp};
 
+// The Quorvel builds a run races: this one, and another (--compare) whose runs go by the same
+// names with this added.
+using Builds = std::vector<std::string>;
+const std::string otherBuild = " (other build)";
+
+std::string nameFor(const std::string& tool, std::size_t build) {
+    return build == 0 ? tool : tool + otherBuild;
+}
+
 const std::string sourceName = "data.bin";
 
 double median(std::vector<double> values) {
@@ -166,13 +175,13 @@ struct Medium {
 // empty folder.
 class CaseBench {
   public:
-    CaseBench(const Case& benchCase, const fs::path& folder, const Medium& medium, std::string self)
+    CaseBench(const Case& benchCase, const fs::path& folder, const Medium& medium, Builds builds)
         : case_(benchCase),
           medium_(medium),
           folder_(folder),
           source_(folder / sourceName),
           joined_(medium.folder / "joined"),
-          self_(std::move(self)) {
+          builds_(std::move(builds)) {
         fs::create_directories(folder_);
         fs::create_directories(joined_);
         makeSource(source_, case_.bytes);
@@ -183,11 +192,14 @@ class CaseBench {
     using Race = void (CaseBench::*)(bool quorvelFirst);
 
     void runRound(int round, Race race) {
+        round_ = round;
         pieces_ = medium_.folder / ("pieces-" + std::to_string(round));
         gnuPieces_ = medium_.folder / ("gnu-pieces-" + std::to_string(round));
-        fs::create_directories(pieces_);
+        for (std::size_t build = 0; build < builds_.size(); ++build) {
+            fs::create_directories(piecesOf(build));
+        }
         (this->*race)(round % 2 == 0);
-        retire(pieces_);
+        for (std::size_t build = 0; build < builds_.size(); ++build) retire(piecesOf(build));
         retire(gnuPieces_);
     }
 
@@ -222,10 +234,24 @@ class CaseBench {
         if (case_.parts <= 100) fs::remove_all(pieces);
     }
 
+    // Each build writes pieces of its own, which its joins read; the builds take turns going
+    // first, round by round.
+    fs::path piecesOf(std::size_t build) const {
+        return build == 0 ? pieces_ : fs::path(pieces_.string() + "-other");
+    }
+    std::vector<std::size_t> buildsInTurn() const {
+        std::vector<std::size_t> order;
+        for (std::size_t build = 0; build < builds_.size(); ++build) order.push_back(build);
+        if (round_ % 4 >= 2) std::reverse(order.begin(), order.end());
+        return order;
+    }
+
     void splitWithQuorvel() {
-        measureQuorvel(quorvelSplit, source_,
-                       {"split", source_, pieces_, std::to_string(case_.parts)},
-                       medium_.sync(pieces_));
+        for (const std::size_t build : buildsInTurn()) {
+            measureQuorvel(nameFor(quorvelSplit, build), build, source_,
+                           {"split", source_, piecesOf(build), std::to_string(case_.parts)},
+                           medium_.sync(piecesOf(build)));
+        }
     }
 
     void splitWithGnu() {
@@ -243,18 +269,23 @@ class CaseBench {
         splitWithQuorvel();
         joinWithQuorvel();
         joinWithQuorvel(quorvelJoinDeleting, {"delete"});
-        if (fs::exists(pieces_ / pieceName(1))) {
-            throw std::runtime_error("Quorvel's join left the pieces it was to delete");
+        for (std::size_t build = 0; build < builds_.size(); ++build) {
+            if (fs::exists(piecesOf(build) / pieceName(1))) {
+                throw std::runtime_error("Quorvel's join left the pieces it was to delete");
+            }
         }
     }
 
     void joinWithQuorvel(const std::string& tool, const std::vector<std::string>& options) {
-        std::vector<std::string> arguments = {"join", pieces_ / pieceName(1), joined_};
-        arguments.insert(arguments.end(), options.begin(), options.end());
-        measureQuorvel(tool, pieces_, arguments, medium_.sync(joined_));
-        // Proves the whole run did its work: the pieces joined give back the source.
-        run({{"cmp", "-s", source_, joined_ / sourceName}, folder_});
-        fs::remove(joined_ / sourceName);
+        for (const std::size_t build : buildsInTurn()) {
+            std::vector<std::string> arguments = {"join", piecesOf(build) / pieceName(1), joined_};
+            arguments.insert(arguments.end(), options.begin(), options.end());
+            measureQuorvel(nameFor(tool, build), build, piecesOf(build), arguments,
+                           medium_.sync(joined_));
+            // Proves the whole run did its work: the pieces joined give back the source.
+            run({{"cmp", "-s", source_, joined_ / sourceName}, folder_});
+            fs::remove(joined_ / sourceName);
+        }
     }
 
     void joinWithCat() {
@@ -295,10 +326,10 @@ class CaseBench {
     }
 
     // Quorvel's run, then at once the sync that puts on the medium what it left in memory.
-    void measureQuorvel(const std::string& tool, const fs::path& input,
+    void measureQuorvel(const std::string& tool, std::size_t build, const fs::path& input,
                         std::vector<std::string> arguments, const Command& syncAfter) {
         const fs::path report = folder_ / "stall.txt";
-        arguments.insert(arguments.begin(), {self_, "--worker"});
+        arguments.insert(arguments.begin(), {builds_.at(build), "--worker"});
         measure(tool, input, {medium_.command(arguments, folder_, report)});
         const double syncSeconds = run(syncAfter).seconds;
         double stallMs = 0;
@@ -313,13 +344,14 @@ class CaseBench {
     const Case& case_;
     const Medium& medium_;
     fs::path folder_, source_, joined_, pieces_, gnuPieces_;
-    std::string self_;
+    Builds builds_;
+    int round_ = 0;
     Results results_;
 };
 
 Results runCase(const Case& benchCase, int rounds, const fs::path& folder, const Medium& medium,
-                const std::string& self, CaseBench::Race race) {
-    CaseBench bench(benchCase, folder, medium, self);
+                const Builds& builds, CaseBench::Race race) {
+    CaseBench bench(benchCase, folder, medium, builds);
     for (int round = 0; round < rounds; ++round) {
         std::cerr << "quorvel_bench: " << benchCase.name << ", round " << round + 1 << " of "
                   << rounds << std::endl;
@@ -333,8 +365,8 @@ Results runCase(const Case& benchCase, int rounds, const fs::path& folder, const
 
 // On the disk the harness works in, against the standard tools.
 Results benchFastCase(const Case& benchCase, int rounds, const fs::path& folder,
-                      const std::string& self) {
-    return runCase(benchCase, rounds, folder, Medium{.folder = folder}, self,
+                      const Builds& builds) {
+    return runCase(benchCase, rounds, folder, Medium{.folder = folder}, builds,
                    &CaseBench::raceStandardTools);
 }
 
@@ -345,13 +377,13 @@ struct SlowResults {
 };
 
 SlowResults benchSlowCase(const Case& benchCase, int rounds, const fs::path& folder,
-                          const std::string& self) {
+                          const Builds& builds) {
     try {
         const SlowMedium medium(folder / "medium", slowMediumCapacity(benchCase), slowMediumPace);
         std::cerr << "quorvel_bench: slow medium: " << medium.description() << std::endl;
         const Medium onIt{.folder = medium.mountPoint() / "case",
                           .cgroupProcs = medium.cgroupProcs()};
-        return {runCase(benchCase, rounds, folder / "source", onIt, self, &CaseBench::raceCp),
+        return {runCase(benchCase, rounds, folder / "source", onIt, builds, &CaseBench::raceCp),
                 medium.description()};
     } catch (const MediumUnavailable& reason) {
         std::cerr << "quorvel_bench: slow medium skipped: " << reason.what() << std::endl;
@@ -396,72 +428,75 @@ std::string rounded(double value, const char* format) {
     return text;
 }
 
+void printRow(const Case& benchCase, const std::string& tool, const Samples& samples) {
+    const double seconds = samples.median();
+    const bool quorvel = !samples.syncAfterSeconds.empty();
+    std::printf("%-26s %-34s %9.3f %7.0f %13.1f %13s %12s\n", benchCase.name.c_str(), tool.c_str(),
+                seconds, static_cast<double>(benchCase.bytes) / 1e6 / seconds, samples.peakRssMib,
+                quorvel ? rounded(samples.longestStallMs, "%.0f").c_str() : "-",
+                quorvel ? rounded(median(samples.syncAfterSeconds), "%.3f").c_str() : "-");
+}
+
 void printTable(const std::vector<std::pair<const Case*, const Results*>>& cases) {
-    std::printf("%-26s %-20s %9s %7s %13s %13s %12s\n", "case", "tool", "median s", "MB/s",
+    std::printf("%-26s %-34s %9s %7s %13s %13s %12s\n", "case", "tool", "median s", "MB/s",
                 "peak RSS MiB", "max stall ms", "sync after s");
     for (const auto& [benchCase, results] : cases) {
         for (const std::string& tool : tools) {
-            if (!results->contains(tool)) continue;
-            const Samples& samples = results->at(tool);
-            const double seconds = samples.median();
-            const bool quorvel = !samples.syncAfterSeconds.empty();
-            std::printf("%-26s %-20s %9.3f %7.0f %13.1f %13s %12s\n", benchCase->name.c_str(),
-                        tool.c_str(), seconds,
-                        static_cast<double>(benchCase->bytes) / 1e6 / seconds, samples.peakRssMib,
-                        quorvel ? rounded(samples.longestStallMs, "%.0f").c_str() : "-",
-                        quorvel ? rounded(median(samples.syncAfterSeconds), "%.3f").c_str() : "-");
+            for (const std::string& name : {tool, tool + otherBuild}) {
+                if (results->contains(name)) printRow(*benchCase, name, results->at(name));
+            }
         }
     }
 }
 
-const std::vector<std::string> quorvelTools = {quorvelSplit, quorvelJoin, quorvelJoinDeleting};
-
-// The worst of Quorvel's runs in `results` by `measure`.
+// The worst of one build's Quorvel runs in `results` by `measure`.
 template <class Measure>
-double worstOf(const Results& results, Measure measure) {
+double worstOf(const Results& results, std::size_t build, Measure measure) {
     double worst = 0;
-    for (const std::string& tool : quorvelTools) {
-        if (results.contains(tool)) worst = std::max(worst, measure(results.at(tool)));
+    for (const std::string& tool : {quorvelSplit, quorvelJoin, quorvelJoinDeleting}) {
+        const std::string name = nameFor(tool, build);
+        if (results.contains(name)) worst = std::max(worst, measure(results.at(name)));
     }
     return worst;
 }
 
 // The slow medium's figures, or "-" where it was skipped.
-std::string slowSummary(const Results* slow) {
+std::string slowSummary(const Results* slow, std::size_t build) {
     if (!slow) return "slow_max_stall_ms=- slow_sync_after_s=- slow_vs_cp_sync=-";
     const std::vector<double>& cpSeconds = slow->at(cp).seconds;
+    const auto worst = [&](auto measure) { return worstOf(*slow, build, measure); };
     return "slow_max_stall_ms=" +
-           rounded(worstOf(*slow, [](const Samples& s) { return s.longestStallMs; }), "%.0f") +
+           rounded(worst([](const Samples& s) { return s.longestStallMs; }), "%.0f") +
            " slow_sync_after_s=" +
-           rounded(worstOf(*slow, [](const Samples& s) { return median(s.syncAfterSeconds); }),
-                   "%.2f") +
+           rounded(worst([](const Samples& s) { return median(s.syncAfterSeconds); }), "%.2f") +
            " slow_vs_cp_sync=" +
-           rounded(
-               worstOf(*slow, [&](const Samples& s) { return pairedRatio(s.seconds, cpSeconds); }),
-               "%.2f");
+           rounded(worst([&](const Samples& s) { return pairedRatio(s.seconds, cpSeconds); }),
+                   "%.2f");
 }
 
-void printSummary(const Results& few, const Results& big, const Results& many,
-                  const Results* slow) {
-    const auto ratio = [](const Results& results, const std::string& tool,
-                          const std::string& reference) {
-        return pairedRatio(results.at(tool).seconds, results.at(reference).seconds);
+// The summary line of one build: "summary" for this one, "summary of the other build" for the
+// other.
+void printSummary(const Results& few, const Results& many, const std::vector<const Results*>& all,
+                  const Results* slow, std::size_t build) {
+    const auto ratio = [build](const Results& results, const std::string& tool,
+                               const std::string& reference) {
+        return pairedRatio(results.at(nameFor(tool, build)).seconds, results.at(reference).seconds);
     };
-    double peakRssMib = slow ? worstOf(*slow, [](const Samples& s) { return s.peakRssMib; }) : 0;
-    double longestStallMs = 0;
-    for (const Results* results : {&few, &big, &many}) {
-        peakRssMib =
-            std::max(peakRssMib, worstOf(*results, [](const Samples& s) { return s.peakRssMib; }));
+    double peakRssMib = 0, longestStallMs = 0;
+    for (const Results* results : all) {
+        peakRssMib = std::max(peakRssMib,
+                              worstOf(*results, build, [](const Samples& s) { return s.peakRssMib; }));
+        if (results == slow) continue;
         longestStallMs = std::max(
-            longestStallMs, worstOf(*results, [](const Samples& s) { return s.longestStallMs; }));
+            longestStallMs, worstOf(*results, build, [](const Samples& s) { return s.longestStallMs; }));
     }
     std::printf(
-        "summary split_vs_cp=%.2f join_vs_cp=%.2f split_vs_gnu=%.2f join_vs_cat=%.2f "
+        "%s split_vs_cp=%.2f join_vs_cp=%.2f split_vs_gnu=%.2f join_vs_cat=%.2f "
         "many_split_vs_gnu=%.2f many_join_vs_cat=%.2f peak_rss_mib=%.1f max_stall_ms=%.0f %s\n",
-        ratio(few, quorvelSplit, cp), ratio(few, quorvelJoin, cp),
-        ratio(few, quorvelSplit, gnuSplit), ratio(few, quorvelJoin, cat),
-        ratio(many, quorvelSplit, gnuSplit), ratio(many, quorvelJoin, cat), peakRssMib,
-        longestStallMs, slowSummary(slow).c_str());
+        build == 0 ? "summary" : "summary of the other build", ratio(few, quorvelSplit, cp),
+        ratio(few, quorvelJoin, cp), ratio(few, quorvelSplit, gnuSplit),
+        ratio(few, quorvelJoin, cat), ratio(many, quorvelSplit, gnuSplit),
+        ratio(many, quorvelJoin, cat), peakRssMib, longestStallMs, slowSummary(slow, build).c_str());
 }
 
 std::string loadAverage() {
@@ -504,11 +539,15 @@ std::string stolenDuring(const ProcessorTime& before, const ProcessorTime& after
 int benchMain(const std::vector<std::string>& arguments) {
     bool quick = false;
     fs::path folder = QUORVEL_BENCH_FOLDER;
-    for (const std::string& argument : arguments) {
+    Builds builds = {fs::read_symlink("/proc/self/exe")};
+    for (std::size_t at = 0; at < arguments.size(); ++at) {
+        const std::string& argument = arguments[at];
         if (argument == "--quick") {
             quick = true;
+        } else if (argument == "--compare" && at + 1 < arguments.size()) {
+            builds.push_back(fs::absolute(arguments[++at]));
         } else if (argument.starts_with("-")) {
-            std::cerr << "usage: quorvel_bench [--quick] [folder]\n";
+            std::cerr << "usage: quorvel_bench [--quick] [--compare OTHER_BENCH] [folder]\n";
             return 2;
         } else {
             folder = fs::absolute(argument);  // the runs start in folders of their own
@@ -518,15 +557,14 @@ int benchMain(const std::vector<std::string>& arguments) {
     stopOnSignals();
     const WorkFolder work(folder);
     requireSpace(work.path(), plan);
-    const std::string self = fs::read_symlink("/proc/self/exe");
     const std::string loadBefore = loadAverage();
     const ProcessorTime timeBefore = processorTime();
 
-    const Results few = benchFastCase(plan.fewPieces, plan.rounds, work.path() / "few", self);
-    const Results big = benchFastCase(plan.bigPieces, plan.rounds, work.path() / "big", self);
-    const Results many = benchFastCase(plan.manyPieces, plan.rounds, work.path() / "many", self);
+    const Results few = benchFastCase(plan.fewPieces, plan.rounds, work.path() / "few", builds);
+    const Results big = benchFastCase(plan.bigPieces, plan.rounds, work.path() / "big", builds);
+    const Results many = benchFastCase(plan.manyPieces, plan.rounds, work.path() / "many", builds);
     const SlowResults slow =
-        benchSlowCase(plan.slowMedium, plan.rounds, work.path() / "slow", self);
+        benchSlowCase(plan.slowMedium, plan.rounds, work.path() / "slow", builds);
 
     std::printf(
         "load average before %s, after %s; processor time the host took (steal) %s; "
@@ -538,7 +576,12 @@ int benchMain(const std::vector<std::string>& arguments) {
         {&plan.fewPieces, &few}, {&plan.bigPieces, &big}, {&plan.manyPieces, &many}};
     if (slow.results) cases.emplace_back(&plan.slowMedium, &*slow.results);
     printTable(cases);
-    printSummary(few, big, many, slow.results ? &*slow.results : nullptr);
+    const Results* slowResults = slow.results ? &*slow.results : nullptr;
+    std::vector<const Results*> all = {&few, &big, &many};
+    if (slowResults) all.push_back(slowResults);
+    for (std::size_t build = 0; build < builds.size(); ++build) {
+        printSummary(few, many, all, slowResults, build);
+    }
     return 0;
 }
 
