@@ -61,9 +61,10 @@ const Plan quickPlan{{"16 MiB into 3 parts", 16 * mib, 3},
 // A USB stick's writes.
 constexpr std::int64_t slowMediumPace = 20'000'000;
 
-// The slow medium holds a set of pieces and a joined file at once, and ext4's own blocks.
-std::int64_t slowMediumCapacity(const Case& benchCase) {
-    return 3 * benchCase.bytes + 64 * mib;
+// The slow medium holds a set of pieces of each build and a joined file at once, and ext4's own
+// blocks.
+std::int64_t slowMediumCapacity(const Case& benchCase, std::size_t builds) {
+    return static_cast<std::int64_t>(builds + 2) * benchCase.bytes + 64 * mib;
 }
 
 // The tools as the table names them, in table order.
@@ -379,7 +380,8 @@ struct SlowResults {
 SlowResults benchSlowCase(const Case& benchCase, int rounds, const fs::path& folder,
                           const Builds& builds) {
     try {
-        const SlowMedium medium(folder / "medium", slowMediumCapacity(benchCase), slowMediumPace);
+        const SlowMedium medium(folder / "medium", slowMediumCapacity(benchCase, builds.size()),
+                                slowMediumPace);
         std::cerr << "quorvel_bench: slow medium: " << medium.description() << std::endl;
         const Medium onIt{.folder = medium.mountPoint() / "case",
                           .cgroupProcs = medium.cgroupProcs()};
@@ -410,12 +412,13 @@ class WorkFolder {
     fs::path path_;
 };
 
-// A case holds its source, two sets of pieces and a joined file at once; the slow one its source
-// and the medium's image.
-void requireSpace(const fs::path& folder, const Plan& plan) {
-    const std::int64_t needed =
-        std::max(4 * std::max({plan.fewPieces.bytes, plan.bigPieces.bytes, plan.manyPieces.bytes}),
-                 plan.slowMedium.bytes + slowMediumCapacity(plan.slowMedium));
+// A case holds its source, a set of pieces of each build and of GNU split, and a joined file at
+// once; the slow one its source and the medium's image.
+void requireSpace(const fs::path& folder, const Plan& plan, std::size_t builds) {
+    const auto files = static_cast<std::int64_t>(builds + 3);
+    const std::int64_t needed = std::max(
+        files * std::max({plan.fewPieces.bytes, plan.bigPieces.bytes, plan.manyPieces.bytes}),
+        plan.slowMedium.bytes + slowMediumCapacity(plan.slowMedium, builds));
     if (static_cast<std::int64_t>(fs::space(folder).available) < needed) {
         throw std::runtime_error("Not enough free space in " + folder.string() +
                                  ": the run needs " + std::to_string(needed / mib) + " MiB");
@@ -556,7 +559,7 @@ int benchMain(const std::vector<std::string>& arguments) {
     const Plan& plan = quick ? quickPlan : fullPlan;
     stopOnSignals();
     const WorkFolder work(folder);
-    requireSpace(work.path(), plan);
+    requireSpace(work.path(), plan, builds.size());
     const std::string loadBefore = loadAverage();
     const ProcessorTime timeBefore = processorTime();
 
