@@ -7,6 +7,7 @@
 #include "app/texts.h"
 #include "platform/conversions.h"
 #include "platform/process.h"
+#include "platform/stop_signals.h"
 
 namespace quorvel {
 namespace {
@@ -84,7 +85,8 @@ void frmMain::yieldBetweenPieces() { toolkit_.doEvents(); }
 
 void frmMain::answer() { toolkit_.repaint(); }
 
-bool frmMain::stopRequested() const { return toolkit_.windowClosed(); }
+// A signal that asks the program to end stops a run as the close box does.
+bool frmMain::stopRequested() const { return toolkit_.windowClosed() || stopSignal() != 0; }
 
 // A step of a long piece is where a click on the update link, held while the run waited, is
 // taken.

@@ -5,8 +5,8 @@
 #include <iostream>
 
 #include "app/frm_main.h"
-#include "app/texts.h"
 #include "tests/support/headless_toolkit.h"
+#include "tests/support/window_run.h"
 
 namespace quorvel::bench {
 namespace {
@@ -43,28 +43,12 @@ class StopwatchToolkit final : public testing::HeadlessToolkit {
 }  // namespace
 
 int runQuorvel(const std::vector<std::string>& arguments) {
-    const bool split = arguments.at(0) == "split";
     StopwatchToolkit kit;
     frmMain form(kit);
-    if (!split) kit.click("Opt2");
-    const bool deleting = !split && arguments.size() > 3 && arguments.at(3) == "delete";
-    if (deleting && !kit.click("Check1")) {
-        std::cerr << "The delete box cannot be ticked\n";
-        return 1;
-    }
-    // The fields as the pickers leave them.
-    form.Text1->setText(arguments.at(1));
-    form.sourcePath = arguments.at(1);
-    form.Text2->setText(arguments.at(2));
-    form.savePath = arguments.at(2);
-    if (split) kit.type("Text3", arguments.at(3));
-
     kit.answer();
-    kit.click("cmd_Split");
+    const bool completed = testing::runThroughWindow(kit, form, arguments);
     kit.answer();
-
-    const std::string done = split ? text::splitDone : text::jointDone;
-    if (kit.messages.size() != 1 || kit.messages.front().text != done) {
+    if (!completed) {
         for (const auto& message : kit.messages) std::cerr << message.text << '\n';
         return 1;
     }

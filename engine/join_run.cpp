@@ -1,11 +1,13 @@
 #include "engine/join_run.h"
 
+#include <cctype>
 #include <numeric>
 
 #include "engine/free_space.h"
 #include "engine/piece_lookup.h"
 #include "engine/piece_naming.h"
 #include "platform/copy/answering.h"
+#include "platform/copy/chunk_copy.h"
 #include "platform/copy/output_folder.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
@@ -43,6 +45,34 @@ void requireCountedLength(const File& piece, std::int64_t counted) {
     }
 }
 
+
+// The record's text, read whole: a record is small, and one far longer is none.
+record::SetRecord readRecord(const FoundFile& found) {
+    const auto refuse = [&found](const std::string& why) {
+        return RunError("The set's record " + found.name + " cannot be used: " + why +
+                        ". Nothing was joined.");
+    };
+    File file = File::openForReading(found.path);
+    if (static_cast<std::uint64_t>(file.lengthWhenOpened()) > record::longestText) {
+        throw refuse("it is far longer than any record");
+    }
+    std::string text(static_cast<std::size_t>(file.lengthWhenOpened()), '\0');
+    for (std::size_t done = 0; done < text.size();) {
+        done += static_cast<std::size_t>(readSome(file, text.data() + done,
+                                                  static_cast<std::int64_t>(text.size() - done)));
+    }
+    try {
+        return record::parse(text);
+    } catch (const record::Unreadable& why) {
+        throw refuse(why.what());
+    }
+}
+
+std::string caseFolded(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 }  // namespace
 
 JoinRun::JoinRun(const JoinRequest& request, RunHost& host)
@@ -53,6 +83,16 @@ JoinRun::JoinRun(const JoinRequest& request, RunHost& host)
       lookup_(prefix_, [this] { answering_.nowAndThen(); }),
       targetPath_(naming::joinedPath(request.savePath, request.firstPiece)) {
     lengths_.push_back(File::openForReading(request.firstPiece).lengthWhenOpened());
+    if (const auto recordFile = lookup_.findRecord()) {
+        countByRecord(*recordFile);
+    } else {
+        countByNames();
+    }
+}
+
+JoinRun::~JoinRun() = default;
+
+void JoinRun::countByNames() {
     for (std::int32_t n = 2;; ++n) {
         answering_.nowAndThen();
         const auto found = lookup_.find(n);
@@ -61,24 +101,60 @@ JoinRun::JoinRun(const JoinRequest& request, RunHost& host)
     }
 }
 
+// Every line of the record names a piece of this set, each piece is there, and each has the length
+// the record gives it: a lost or shortened piece is refused before a byte is written.
+void JoinRun::countByRecord(const FoundFile& recordFile) {
+    record_ = readRecord(recordFile);
+    recordPath_ = recordFile.path;
+    const std::int32_t count = record_->pieceCount();
+    for (std::int32_t n = 1; n <= count; ++n) {
+        answering_.nowAndThen();
+        const std::string& named = record_->pieceNames[static_cast<std::size_t>(n - 1)];
+        if (caseFolded(named) != caseFolded(lookup_.pieceName(n))) {
+            throw RunError("The set's record " + recordFile.name + " cannot be used: it names " +
+                           named + " as piece " + std::to_string(n) + " of " +
+                           naming::joinedName(request_.firstPiece) + ". Nothing was joined.");
+        }
+        const auto found = n == 1 ? std::optional<FoundFile>(FoundFile{
+                                        naming::fileName(request_.firstPiece), request_.firstPiece,
+                                        lengths_.front()})
+                                  : lookup_.find(n);
+        if (!found) {
+            throw RunError(named + " is missing: the set has " + std::to_string(count) +
+                           " pieces.");
+        }
+        if (found->length != record_->pieceLength(n)) {
+            throw RunError(found->name + " is damaged: it holds " + std::to_string(found->length) +
+                           " bytes, and the set's record gives " +
+                           std::to_string(record_->pieceLength(n)) + ".");
+        }
+        if (n > 1) lengths_.push_back(found->length);
+    }
+}
+
 void JoinRun::run() {
     // What was at the target stays until the joined file is complete.
     const std::int64_t joinedLength =
         std::accumulate(lengths_.begin(), lengths_.end(), std::int64_t{0});
+    OutputFolder into(targetPath_, answering_);
+    into.removeStaleTemporaries();
     const Destination destination(folderOf(targetPath_));
     const std::string name = naming::fileName(targetPath_);
     destination.requireJoinedFileWithinLimit(name, joinedLength);
     destination.requireFreeSpace(destination.onDisk(joinedLength), name);
 
+    if (record_) digests_ = std::make_unique<DigestsBeside>();
     File first = File::openForReading(request_.firstPiece);  // the chosen file itself
-    OutputFolder into(targetPath_, answering_);
     const std::unique_ptr<OutputFile> output = into.create(name, first.permissions());
     for (std::int32_t n = 1; n <= pieceCount(); ++n) {
         if (n > 1) yieldBetweenPieces();
         append(n, n == 1 ? std::move(first) : openPiece(lookup_, prefix_, n), into, *output);
-        // The joined file is in place and on the medium before the last piece is told of, which
-        // reports success and may delete the pieces.
-        if (n == pieceCount()) into.placeDurably(*output);
+        // The joined file is in place and on the medium, every piece checked, before the last
+        // piece is told of, which reports success and may delete the pieces.
+        if (n == pieceCount()) {
+            checkDigests(true);
+            into.placeDurably(*output);
+        }
         host_.pieceJoined(n, pieceCount(), *this);
     }
 }
@@ -89,23 +165,44 @@ void JoinRun::yieldBetweenPieces() {
     if (host_.stopRequested()) throw RunCancelled();
 }
 
-// The piece is closed as soon as it is appended.
+// The piece is closed as soon as it is appended. A damaged piece is refused as soon as its digest
+// is known: at the latest a few hundred KiB later.
 void JoinRun::append(std::int32_t n, File piece, OutputFolder& into, OutputFile& output) {
     const std::int64_t length = lengths_[static_cast<std::size_t>(n - 1)];
     requireCountedLength(piece, length);
-    into.copy(piece, output, length, [this, n, length](std::int64_t onMedium) {
-        host_.progressWithin(n, pieceCount(),
-                             static_cast<double>(onMedium) / static_cast<double>(length));
-        answering_.now();
-    });
+    read_.push_back(piece.path());
+    into.copy(
+        piece, output, length,
+        [this, n, length](std::int64_t onMedium) {
+            host_.progressWithin(n, pieceCount(),
+                                 static_cast<double>(onMedium) / static_cast<double>(length));
+            answering_.now();
+        },
+        digests_.get());
+    if (!digests_) return;
+    digests_->endPiece();
+    checkDigests(false);
+}
+
+void JoinRun::checkDigests(bool all) {
+    if (!digests_) return;
+    if (all) {
+        std::future<void> hashed = digests_->everyDigest();
+        answering_.whileAwaiting(hashed);
+    }
+    while (const auto digest = digests_->digestOf(checked_)) {
+        const auto index = static_cast<std::size_t>(checked_);
+        if (*digest != record_->digests[index]) {
+            throw RunError(naming::fileName(read_[index]) +
+                           " is damaged: its checksum does not match the set's record.");
+        }
+        ++checked_;
+    }
 }
 
 void JoinRun::deletePieces() {
-    PieceLookup lookup(prefix_, [this] { answering_.nowAndThen(); });
-    removeFile(request_.firstPiece);
-    for (std::int32_t n = 2; n <= pieceCount(); ++n) {
-        if (const auto found = lookup.find(n)) removeFile(found->path);
-    }
+    for (const std::string& piece : read_) removeFile(piece);
+    if (record_) removeFile(recordPath_);
 }
 
 }  // namespace quorvel

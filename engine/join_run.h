@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/piece_lookup.h"
 #include "engine/run_host.h"
+#include "engine/set_record.h"
+#include "platform/copy/digests_beside.h"
 #include "platform/copy/answering.h"
 #include "platform/copy/output_folder.h"
 
@@ -17,27 +20,34 @@ struct JoinRequest {
     std::string savePath;    // the folder the joined file goes into
 };
 
-// A join of one set: counted when it is made, joined by run().
+// A join of one set: counted when it is made, joined by run(). Where the first piece's folder
+// holds the set's record, the set is what the record says: exactly its pieces, each of its length
+// and digest, and a set that lost, damaged or gained a piece is refused, naming it. A set without
+// a record is every piece numbered 1, 2, 3 … without a gap.
 class JoinRun final : public JoinedSet {
   public:
-    // Counts the pieces numbered 1, 2, 3 … without a gap beside the first piece.
     JoinRun(const JoinRequest& request, RunHost& host);
     JoinRun(const JoinRun&) = delete;
     JoinRun& operator=(const JoinRun&) = delete;
+    ~JoinRun();
 
     std::int32_t pieceCount() const { return static_cast<std::int32_t>(lengths_.size()); }
     const std::string& targetPath() const { return targetPath_; }
 
     // Appends the pieces in order into a file written under a temporary name, which replaces
-    // whatever was at the target only once it is whole and on the medium; tells `host` of each
-    // piece. Throws RunError with the reason, or RunCancelled.
+    // whatever was at the target only once it is whole, checked and on the medium; tells `host`
+    // of each piece. Throws RunError with the reason, or RunCancelled.
     void run();
-    // Only the joined set's own pieces go, never the folder's other piece files.
+    // Exactly the files the join read go, and the record it checked them against.
     void deletePieces() override;
 
   private:
+    void countByRecord(const FoundFile& recordFile);
+    void countByNames();
     void yieldBetweenPieces();
     void append(std::int32_t n, File piece, OutputFolder& into, OutputFile& output);
+    // Each piece whose digest is known so far matches the record's; with `all`, every piece's.
+    void checkDigests(bool all);
 
     const JoinRequest request_;
     RunHost& host_;
@@ -48,6 +58,11 @@ class JoinRun final : public JoinedSet {
     // The lengths of the pieces as the count found them, so a piece that changes before its turn
     // is caught.
     std::vector<std::int64_t> lengths_;
+    std::optional<record::SetRecord> record_;
+    std::string recordPath_;
+    std::unique_ptr<DigestsBeside> digests_;
+    std::int32_t checked_ = 0;  // pieces whose digests matched
+    std::vector<std::string> read_;  // the pieces' paths, as they were opened
 };
 
 }  // namespace quorvel

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/piece_naming.h"
+#include "engine/set_record.h"
 #include "platform/file_system.h"
 
 namespace quorvel {
@@ -28,11 +29,17 @@ bool startsFoldedWith(std::string_view name, std::string_view foldedStart) {
                               [](char a, char b) { return folded(a) == b; });
 }
 
-// The n of a name "<stem><n>.xst" spelt as the set spells it: the stem as it is, then digits
-// without a leading zero.
+bool endsFoldedWith(std::string_view name, std::string_view foldedEnd) {
+    return name.size() >= foldedEnd.size() &&
+           std::ranges::equal(name.substr(name.size() - foldedEnd.size()), foldedEnd,
+                              [](char a, char b) { return folded(a) == b; });
+}
+
+// The n of a name "<stem><n>.xst" of the set: the stem spelt as the set spells it, then digits
+// without a leading zero, and the extension in any letter case.
 std::optional<std::int32_t> numberAsSpelt(std::string_view name, std::string_view stem) {
     constexpr std::string_view extension = ".xst";
-    if (!name.starts_with(stem) || !name.ends_with(extension)) return std::nullopt;
+    if (!name.starts_with(stem) || !endsFoldedWith(name, extension)) return std::nullopt;
     const std::string_view digits =
         name.substr(stem.size(), name.size() - stem.size() - extension.size());
     if (digits.empty() || digits.front() < '1' || digits.front() > '9') return std::nullopt;
@@ -50,10 +57,26 @@ PieceLookup::PieceLookup(std::string prefix, std::function<void()> answering)
       stem_(folder_.nameOf(prefix_)),
       answering_(std::move(answering)) {}
 
+std::string PieceLookup::pieceName(std::int32_t n) const { return naming::pieceOfSet(stem_, n); }
+
 std::optional<FoundFile> PieceLookup::find(std::int32_t n) {
-    const std::string name = naming::pieceOfSet(stem_, n);
+    if (auto exact = ordinaryFile(pieceName(n))) return exact;
+    list();
+    if (const auto other = extensionInOtherCase_.find(n); other != extensionInOtherCase_.end()) {
+        return ordinaryFile(other->second);
+    }
+    return foldedAlike(pieceName(n));
+}
+
+std::optional<FoundFile> PieceLookup::findRecord() {
+    const std::string name = record::nameFor(stem_.substr(0, stem_.size() - 1));
     if (auto exact = ordinaryFile(name)) return exact;
     list();
+    if (!recordInOtherCase_.empty()) return ordinaryFile(recordInOtherCase_);
+    return foldedAlike(name);
+}
+
+std::optional<FoundFile> PieceLookup::foldedAlike(const std::string& name) const {
     if (twoSets_) return std::nullopt;
     const auto found = byFoldedName_.find(caseFolded(name));
     if (found == byFoldedName_.end()) return std::nullopt;
@@ -66,28 +89,37 @@ std::optional<FoundFile> PieceLookup::ordinaryFile(const std::string& name) cons
     return FoundFile{name, folder_.pathOf(name), *length};
 }
 
-// Takes the names that could belong to the set: its pieces, and the file it was cut from. A name
-// spelt as the set spells it is found under that name, so only its number is noted; the few
-// spelt otherwise are kept by their folded form. A large set is listed without a copy of each name.
+// Takes the names that could belong to the set: its pieces, its record, and the file it was cut
+// from. A name spelt as the set spells it is found under that name, so only its number is noted;
+// one whose stem is so spelt but whose ending is in another case (a.bin_2.XST) is kept by its
+// number, and the few spelt otherwise are kept by their folded form. A large set is listed
+// without a copy of each name.
 void PieceLookup::list() {
     if (listed_) return;
     listed_ = true;
     const std::string source = stem_.substr(0, stem_.size() - 1);
+    const std::string setRecord = record::nameFor(source);
     const std::string foldedStem = caseFolded(stem_);
     const std::string foldedSource = caseFolded(source);
+    const std::string foldedRecord = caseFolded(setRecord);
     std::vector<std::int32_t> spelt;  // the numbers of the pieces spelt as the set spells them
-    bool sourceSpelt = false;
+    bool sourceSpelt = false, recordSpelt = false;
     forEachFolderEntry(folderOf(prefix_), [&](std::string_view name) {
         answering_();  // taking tens of thousands of names in takes as long as listing them
         if (name == source) {
             sourceSpelt = true;
+        } else if (name.starts_with(source) &&
+                   caseFolded(name.substr(source.size())) == foldedRecord.substr(source.size())) {
+            recordSpelt = true;
+            if (name != setRecord) recordInOtherCase_ = name;
         } else if (const auto n = numberAsSpelt(name, stem_)) {
             spelt.push_back(*n);
+            if (!name.ends_with(".xst")) extensionInOtherCase_.emplace(*n, name);
         } else if (startsFoldedWith(name, foldedSource)) {
             std::string foldedName = caseFolded(name);
             const bool ofTheSet =
                 foldedName.starts_with(foldedStem) && naming::isPieceFile(foldedName);
-            if (!ofTheSet && foldedName != foldedSource) return;
+            if (!ofTheSet && foldedName != foldedSource && foldedName != foldedRecord) return;
             if (!byFoldedName_.emplace(std::move(foldedName), name).second) twoSets_ = true;
         }
     });
@@ -95,6 +127,7 @@ void PieceLookup::list() {
     std::ranges::sort(spelt);
     const auto alsoSpelt = [&](const std::string& foldedName) {
         if (foldedName == foldedSource) return sourceSpelt;
+        if (foldedName == foldedRecord) return recordSpelt;
         const auto n = numberAsSpelt(foldedName, foldedStem);
         return n && std::ranges::binary_search(spelt, *n);
     };

@@ -16,11 +16,11 @@ struct FoundFile {
     std::int64_t length;
 };
 
-// Finds the pieces of one set the way Windows finds files, whatever the letter case of their
-// names on disk: under the exact name first, then under a name that differs only in case. Where
-// the folder holds two names of the set (or of its source) that differ only in case, those are
-// two sets, and only exact names are taken. The folder is listed at most once, so counting a
-// large set stays linear.
+// Finds the pieces of one set, and its record, the way Windows finds files, whatever the letter
+// case of their names on disk: under the exact name first, then under a name that differs only in
+// case. Where the folder holds two names of the set (or of its source, or its record) that differ
+// only in case, those are two sets, and only exact names are taken. The folder is listed at most
+// once, so counting a large set stays linear.
 class PieceLookup {
   public:
     // `prefix`: a piece's path up to and including the "_" before its number. `answering` is
@@ -29,11 +29,16 @@ class PieceLookup {
 
     // Piece `n`, if it is there as an ordinary file.
     std::optional<FoundFile> find(std::int32_t n);
+    // The set's record, if it is there as an ordinary file.
+    std::optional<FoundFile> findRecord();
+    // The name of piece `n` as the set spells it.
+    std::string pieceName(std::int32_t n) const;
     // The folder of the set, where the names found are opened.
     const Folder& folder() const { return folder_; }
 
   private:
     void list();
+    std::optional<FoundFile> foldedAlike(const std::string& name) const;
     std::optional<FoundFile> ordinaryFile(const std::string& name) const;
 
     std::string prefix_;
@@ -42,8 +47,11 @@ class PieceLookup {
     std::function<void()> answering_;
     bool listed_ = false;
     bool twoSets_ = false;
-    // The names of the set spelt otherwise than its own, by their folded form.
+    // The names of the set spelt otherwise than its own, by their folded form; those whose stem is
+    // its own but whose ending is in another case, by their number.
     std::unordered_map<std::string, std::string> byFoldedName_;
+    std::unordered_map<std::int32_t, std::string> extensionInOtherCase_;
+    std::string recordInOtherCase_;
 };
 
 }  // namespace quorvel

@@ -5,8 +5,10 @@
 
 #include "engine/free_space.h"
 #include "engine/messages.h"
-#include "engine/piece_lookup.h"
 #include "engine/piece_naming.h"
+#include "engine/set_record.h"
+#include "platform/copy/chunk_copy.h"
+#include "platform/copy/digests_beside.h"
 #include "platform/copy/answering.h"
 #include "platform/copy/output_folder.h"
 #include "platform/file.h"
@@ -52,8 +54,9 @@ class Split {
 
     void run() {
         requireBytes(1);
+        pieces_.removeStaleTemporaries();
         requireRoom();
-        removeOldFirstPiece();
+        removeOldSet();
         try {
             for (std::int32_t n = 1; n <= request_.partCount; ++n) {
                 if (n > 1) yieldBetweenPieces();
@@ -68,6 +71,9 @@ class Split {
   private:
     std::int64_t lengthOf(std::int32_t n) const { return n == 1 ? q_ + r_ : q_; }
     std::string nameOf(std::int32_t n) const { return naming::pieceName(request_.sourcePath, n); }
+    std::string recordName() const {
+        return record::nameFor(naming::fileName(request_.sourcePath));
+    }
 
     // A piece of no bytes is never written: a set with an empty piece could not be told apart
     // from a damaged one.
@@ -85,43 +91,52 @@ class Split {
         destination.requireFreeSpace(spaceNeeded(destination), "the pieces of " + name);
     }
 
-    // The most the pieces take at one time beyond what is free now. An old first piece goes
-    // before anything is written; every other piece is written whole before the file it replaces
-    // goes.
+    // The most the pieces and the record take at one time beyond what is free now. An old first
+    // piece and record go before anything is written; every other piece is written whole before
+    // the file it replaces goes.
     std::int64_t spaceNeeded(const Destination& destination) {
+        const Folder& folder = pieces_.folder();
         std::int64_t written = 0, most = 0;
-        std::int64_t freed = pieces_.folder().spaceFreedByReplacing(nameOf(1));
+        std::int64_t freed =
+            folder.spaceFreedByReplacing(nameOf(1)) + folder.spaceFreedByReplacing(recordName());
         for (std::int32_t n = 1; n <= request_.partCount; ++n) {
             answering_.nowAndThen();
             written += destination.onDisk(lengthOf(n));
             most = std::max(most, written - freed);
-            if (n > 1) freed += pieces_.folder().spaceFreedByReplacing(nameOf(n));
+            if (n > 1) freed += folder.spaceFreedByReplacing(nameOf(n));
         }
-        return most;
+        return most + destination.onDisk(recordLengthAtMost());
     }
 
-    PieceLookup lookup() {
-        return PieceLookup(naming::setPrefix(firstPiecePath_), [this] { answering_.nowAndThen(); });
+    // Two lines, and a digest line a piece.
+    std::int64_t recordLengthAtMost() const {
+        const auto longestName = static_cast<std::int64_t>(nameOf(request_.partCount).size());
+        return 2 * (128 + static_cast<std::int64_t>(recordName().size())) +
+               request_.partCount * (68 + 2 * longestName);
     }
 
-    // The first piece of an earlier split goes before a byte of the new one is written: whatever
-    // happens next, no old first piece makes a set of old and new pieces.
-    void removeOldFirstPiece() {
-        PieceLookup set = lookup();
-        const auto old = set.find(1);
-        if (!old) return;
-        refuseTheSourceItself(source_, set.folder(), old->name);
-        removeFile(old->path);
+    // Only names spelt exactly as this split's own go: on a file system that tells letter case
+    // apart, a set spelt otherwise is another file's.
+    void removeExactly(const std::string& name) {
+        if (!pieces_.folder().ordinaryFileLength(name)) return;
+        refuseTheSourceItself(source_, pieces_.folder(), name);
+        removeFile(pieces_.folder().pathOf(name));
+    }
+
+    // The first piece and record of an earlier split go before a byte of the new one is written:
+    // whatever happens next, no old first piece makes a set of old and new pieces.
+    void removeOldSet() {
+        removeExactly(nameOf(1));
+        removeExactly(recordName());
     }
 
     // Pieces numbered on past the new set, left by an earlier split into more parts, would be
-    // taken into the set by a later join.
+    // taken into a set by a later join of a set without a record.
     void removeLeftoverPieces() {
-        PieceLookup set = lookup();
         for (std::int32_t n = request_.partCount + 1;; ++n) {
-            const auto leftover = set.find(n);
-            if (!leftover) break;
-            removeFile(leftover->path);
+            answering_.nowAndThen();
+            if (!pieces_.folder().ordinaryFileLength(nameOf(n))) break;
+            removeFile(pieces_.folder().pathOf(nameOf(n)));
         }
     }
 
@@ -138,11 +153,15 @@ class Split {
         const std::string name = nameOf(n);
         refuseTheSourceItself(source_, pieces_.folder(), name);
         std::unique_ptr<OutputFile> piece = pieces_.create(name, permissions_);
-        pieces_.copy(source_, *piece, lengthOf(n), [this, n](std::int64_t onMedium) {
-            host_.progressWithin(n, request_.partCount,
-                                 static_cast<double>(onMedium) / static_cast<double>(lengthOf(n)));
-            answering_.now();
-        });
+        pieces_.copy(
+            source_, *piece, lengthOf(n),
+            [this, n](std::int64_t onMedium) {
+                host_.progressWithin(n, request_.partCount,
+                                     static_cast<double>(onMedium) / static_cast<double>(lengthOf(n)));
+                answering_.now();
+            },
+            &digests_);
+        digests_.endPiece();
         requireUnchanged(source_, length_);
         if (n == 1) {
             pieces_.end(*piece);
@@ -155,9 +174,22 @@ class Split {
                          static_cast<std::int16_t>(n));
     }
 
-    // Every piece on the medium, then the set made whole by its first piece's name.
+    // The record on the medium and in place, then every piece, then the set made whole by its
+    // first piece's name: a set whose first piece is in place always has its record.
     void completeSet() {
         removeLeftoverPieces();
+        std::future<void> hashed = digests_.everyDigest();
+        answering_.whileAwaiting(hashed);
+        record::SetRecord setRecord{length_, {}, {}};
+        for (std::int32_t n = 1; n <= request_.partCount; ++n) {
+            setRecord.pieceNames.push_back(nameOf(n));
+            setRecord.digests.push_back(*digests_.digestOf(n - 1));
+        }
+        const std::string text = record::text(setRecord, naming::fileName(request_.sourcePath));
+        const std::unique_ptr<OutputFile> recordFile = pieces_.create(recordName(), permissions_);
+        writeAll(recordFile->file(), text.data(), static_cast<std::int64_t>(text.size()));
+        recordFile->wrote(static_cast<std::int64_t>(text.size()));
+        pieces_.placeDurably(*recordFile);
         pieces_.placeLast(*firstPiece_);
     }
 
@@ -171,6 +203,7 @@ class Split {
     // The source's permission bits, which every piece gets: read once, not once a piece.
     unsigned permissions_;
     OutputFolder pieces_;
+    DigestsBeside digests_;
     std::unique_ptr<OutputFile> firstPiece_;
 };
 

@@ -1,5 +1,8 @@
 #include "platform/file_system.h"
 
+#include <chrono>
+#include <random>
+
 #include "platform/folder.h"
 
 namespace quorvel {
@@ -10,6 +13,16 @@ std::string folderOf(const std::string& path, char separator) {
     if (last == std::string::npos) return ".";
     const bool atRoot = last == 0 || (last == 2 && path[1] == ':');
     return path.substr(0, atRoot ? last + 1 : last);
+}
+
+std::string uniqueNameSuffix() {
+    static std::mt19937_64 generator{std::random_device{}() ^
+                                     static_cast<std::uint64_t>(
+                                         std::chrono::steady_clock::now().time_since_epoch().count())};
+    constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string suffix;
+    for (int i = 0; i < 10; ++i) suffix += digits[generator() % 36];
+    return suffix;
 }
 
 // The folder of any name in it: a root keeps its separator, the current folder is ".".

@@ -53,6 +53,9 @@ struct FileSystemFacts {
 // The file system of `folder`; nothing when the system cannot tell (no such folder).
 std::optional<FileSystemFacts> fileSystemOf(const std::string& folder);
 
+// Ten letters or digits, different at every call, for a new file's name.
+std::string uniqueNameSuffix();
+
 // The text up to the last separator, or "." when there is none.
 std::string folderOf(const std::string& path, char separator = nativeSeparator);
 

@@ -32,12 +32,16 @@ public:
     std::optional<std::int64_t> ordinaryFileLength(const std::string& name) const;
     // The file `name`, opened as File::openForReading() opens its path.
     File openForReading(const std::string& name) const;
-    // Creates a new file with a unique name beginning with `stem` that no one else can have
-    // opened, with exactly the permission bits `permissions`; no link or existing file is ever
-    // followed. Messages about it name `shownAs`, the file it will become, never the temporary
-    // name.
+    // Creates a new file named `stem`, ten letters or digits and ".tmp", that no one else can
+    // have opened, with exactly the permission bits `permissions`; no link or existing file is
+    // ever followed. It is held while it is open, so that another run can tell it from one a
+    // crash left (removeIfUnheld). Messages about it name `shownAs`, the file it will become,
+    // never the temporary name.
     File createTemporary(const std::string& stem, unsigned permissions,
                          const std::string& shownAs) const;
+    // Removes the file `name` unless a running program holds it open as createTemporary() does;
+    // true when it went.
+    bool removeIfUnheld(const std::string& name) const;
     // Moves the file `from` over `to` in one step, replacing what was at `to`.
     void replace(const std::string& from, const std::string& to) const;
     // Bytes that replacing the file `name` gives back: what it holds on the disk when it is an

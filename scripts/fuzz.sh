@@ -7,8 +7,8 @@ cd "$(dirname "$0")/.."
 seconds="${1:-45}"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUORVEL_WERROR=ON -DQUORVEL_TESTS=OFF -DQUORVEL_FUZZ=ON
-cmake --build build-fuzz --target numbers_fuzz naming_fuzz
-for target in numbers naming; do
+cmake --build build-fuzz --target numbers_fuzz naming_fuzz record_fuzz
+for target in numbers naming record; do
     mkdir -p "build-fuzz/corpus/$target"
     echo "== fuzzing $target for ${seconds}s"
     log="build-fuzz/$target.log"

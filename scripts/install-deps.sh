@@ -9,6 +9,8 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config googletest libgtest-dev
+    # The digests of a set's record, and sha256sum to check one as a user would
+    libssl-dev coreutils
     # The Linux window (Qt 6 Widgets, with its Test module and the offscreen platform)
     qt6-base-dev
     # Faces with the widths of the design's Windows fonts (Arial, MS Sans Serif), and a fallback

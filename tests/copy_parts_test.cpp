@@ -268,8 +268,9 @@ TEST(ShortFiles, ABatchOutlivesTheFilesItWasGiven) {
         }
         batch = shortFiles.takeBatch();
     }
-    EXPECT_TRUE(dir.names().empty());
     EXPECT_NO_THROW(batch());
+    batch = nullptr;  // its handles go with it; on Windows the files go only then
+    EXPECT_TRUE(dir.names().empty());
     EXPECT_FALSE(shortFiles.full());
 }
 

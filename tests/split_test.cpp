@@ -70,7 +70,7 @@ TEST_F(Split, PieceSizesPutTheRemainderInTheFirstPiece) {
             joined += piece;
         }
         EXPECT_EQ(joined, bytes);
-        EXPECT_EQ(out.names().size(), static_cast<std::size_t>(c.parts));
+        EXPECT_EQ(out.names().size(), static_cast<std::size_t>(c.parts) + 1);  // and the record
     }
 }
 

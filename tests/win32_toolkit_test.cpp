@@ -367,5 +367,54 @@ TEST_F(Win32Window, WhileItRepaintsTheWindowTakesACloseAndHoldsTheLinksClick) {
     EXPECT_TRUE(kit.windowClosed()) << "Alt+F4 while repainting";
 }
 
+// The session's end (a logout, a shutdown) during a split stops it as the close box does, before
+// the system ends the program: no first piece, no record and no temporary file stay.
+void CALLBACK endTheSession(HWND window, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(window, timer);
+    SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+}
+
+TEST_F(Win32Window, TheSessionsEndStopsARunAsAClose) {
+    wchar_t temporary[MAX_PATH];
+    GetTempPathW(MAX_PATH, temporary);
+    const std::string folder = narrowed(temporary) + "quorvel-session-" +
+                               std::to_string(GetCurrentProcessId());
+    CreateDirectoryW(widened(folder).c_str(), nullptr);
+    const std::string source = folder + "\\a.bin";
+    {
+        const HANDLE file = CreateFileW(widened(source).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const std::string block(1 << 20, 'q');
+        DWORD written = 0;
+        for (int n = 0; n < 64; ++n) WriteFile(file, block.data(), block.size(), &written, nullptr);
+        CloseHandle(file);
+    }
+    form.Text1->setText(source);
+    form.sourcePath = source;
+    form.Text2->setText(folder);
+    form.savePath = folder;
+    form.Text3->setText("2");
+    MSG quit;  // an earlier test's closed window left its quit message to this thread
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    SetTimer(static_cast<HWND>(kit.windowHandle()), 1, 1, endTheSession);
+    seenBox = {};
+    SetTimer(nullptr, 0, 50, readAndCloseBox);  // a box shown would be a failure, not a hang
+    click(form.cmd_Split);
+    EXPECT_TRUE(kit.windowClosed());
+    EXPECT_FALSE(seenBox.seen) << seenBox.text;
+    std::vector<std::string> left;
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW(widened(folder + "\\*").c_str(), &entry);
+    do {
+        const std::string name = narrowed(entry.cFileName);
+        if (name != "." && name != "..") left.push_back(name);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    EXPECT_EQ(left, std::vector<std::string>{"a.bin"});
+    for (const std::string& name : left) DeleteFileW(widened(folder + "\\" + name).c_str());
+    RemoveDirectoryW(widened(folder).c_str());
+}
+
 }  // namespace
 }  // namespace quorvel::testing

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/file.h"
 #include "platform/folder.h"
@@ -18,6 +19,10 @@ class OutputFile {
   public:
     // The file `name` in `folder`, which outlives it, with the permission bits `permissions`.
     OutputFile(const Folder& folder, std::string name, unsigned permissions);
+
+    // A temporary file's name says whose it is: ".<its file's name>.quorvel-<ten letters or
+    // digits>.tmp", hidden where names beginning with "." are.
+    static bool isTemporaryName(std::string_view name);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     // Removes the temporary file unless it was put in place. Never waits for anything: a write-out

@@ -16,6 +16,13 @@ std::unique_ptr<OutputFile> OutputFolder::create(const std::string& name,
     return std::make_unique<OutputFile>(folder_, name, permissions);
 }
 
+void OutputFolder::removeStaleTemporaries() const {
+    forEachFolderEntry(folder_.path(), [this](std::string_view name) {
+        answering_.nowAndThen();
+        if (OutputFile::isTemporaryName(name)) folder_.removeIfUnheld(std::string(name));
+    });
+}
+
 void OutputFolder::copy(File& from, OutputFile& into, std::int64_t length,
                         const std::function<void(std::int64_t)>& afterStep, BytesSeen* seen) {
     copyBytes(from, into, length, {pace_, gathered_, answering_}, afterStep, seen);

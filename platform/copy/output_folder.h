@@ -29,6 +29,9 @@ class OutputFolder {
     OutputFolder& operator=(const OutputFolder&) = delete;
 
     const Folder& folder() const { return folder_; }
+    // Removes the temporary files a run that ended without its cleaning (a crash, a pulled plug)
+    // left here, so their room counts as free; those of a run still going are held, and stay.
+    void removeStaleTemporaries() const;
     std::unique_ptr<OutputFile> create(const std::string& name, unsigned permissions) const;
 
     // Copies `length` bytes from the current position of `from` to the end of `into` (see

@@ -1,10 +1,10 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <random>
 #include <utility>
 #include <vector>
 
@@ -53,13 +53,6 @@ std::optional<std::int64_t> ordinaryFileLengthAt(int at, const std::string& name
     return status.st_size;
 }
 
-std::string uniqueSuffix() {
-    static std::mt19937_64 generator{std::random_device{}()};
-    const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string suffix;
-    for (int i = 0; i < 10; ++i) suffix += digits[generator() % 36];
-    return suffix;
-}
 
 }  // namespace
 
@@ -150,17 +143,30 @@ File Folder::openForReading(const std::string& name) const {
 File Folder::createTemporary(const std::string& stem, unsigned permissions,
                              const std::string& shownAs) const {
     for (int attempt = 0;; ++attempt) {
-        const std::string name = stem + "-" + uniqueSuffix() + ".tmp";
+        const std::string name = stem + uniqueNameSuffix() + ".tmp";
         const int fd = ::openat(handle_, lookedUp(handle_, *this, name).c_str(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, permissions);
         if (fd >= 0) {
             // Exactly the bits asked for, whatever the umask; a file system that keeps no
             // permissions (FAT) refuses, and its files are what the mount makes them.
             (void)::fchmod(fd, permissions);
+            // Held for as long as any descriptor of it is open. A file system without locks
+            // refuses, and then removeIfUnheld() cannot lock it either, so it is never taken for
+            // a crash's.
+            (void)::flock(fd, LOCK_EX | LOCK_NB);
             return File(fd, pathOf(name), shownAs);
         }
         if (errno != EEXIST || attempt == 100) throwSystemError("Cannot write", shownAs);
     }
+}
+
+bool Folder::removeIfUnheld(const std::string& name) const {
+    const std::string lookup = lookedUp(handle_, *this, name);
+    const UniqueFd fd(::openat(handle_, lookup.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat status {};
+    if (!fd || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
+    return ::unlinkat(handle_, lookup.c_str(), 0) == 0;
 }
 
 void Folder::replace(const std::string& from, const std::string& to) const {

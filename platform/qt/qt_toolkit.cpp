@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/qt/qt_widgets.h"
+#include "platform/stop_signals.h"
 #include "platform/wrap_text.h"
 
 // Outside any namespace, as Qt's resource initialisation requires.
@@ -295,6 +296,14 @@ QWidget* QtToolkit::window() const {
 
 void QtToolkit::createWindow(const WindowDesign& design) {
     window_ = std::make_unique<MainWindow>(*this);
+    if (stopSignalDescriptor() >= 0) {
+        stopSignals_ = std::make_unique<QSocketNotifier>(stopSignalDescriptor(),
+                                                         QSocketNotifier::Read);
+        QObject::connect(stopSignals_.get(), &QSocketNotifier::activated, window_.get(), [this] {
+            stopSignals_->setEnabled(false);
+            window_->close();
+        });
+    }
     window_->setObjectName("frmMain");
     // A fixed layout: no maximize button, no resizing.
     window_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QString>
 #include <QStyle>
 #include <QWidget>
@@ -67,6 +68,8 @@ class QtToolkit final : public Toolkit
     std::unique_ptr<QObject> enterPresses_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<RepaintOnly> repaintOnly_;
+    // Closes the window when a signal asks the program to end.
+    std::unique_ptr<QSocketNotifier> stopSignals_;
     bool repainting_ = false;
     Control* link_ = nullptr;  // the update link, and its widget
     QPointer<QWidget> linkWidget_;

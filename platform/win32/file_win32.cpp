@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <atomic>
 #include <utility>
 
 #include "platform/file.h"
@@ -109,10 +108,10 @@ File Folder::openForReading(const std::string& name) const {
 File Folder::createTemporary(const std::string& stem, unsigned /*permissions*/,
                              const std::string& shownAs) const {
     // CREATE_NEW fails on any existing name, so the file is ours alone; a taken name moves on.
-    static std::atomic<unsigned> counter{0};
-    const std::string prefix = stem + "-" + std::to_string(GetCurrentProcessId()) + "-";
+    // The file is held by being open: it shares no writing, and removeIfUnheld() asks for it
+    // alone.
     for (int attempt = 0;; ++attempt) {
-        const std::string path = pathOf(prefix + std::to_string(counter++) + ".tmp");
+        const std::string path = pathOf(stem + uniqueNameSuffix() + ".tmp");
         const HANDLE handle =
             CreateFileW(widened(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, writingShare,
                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -122,6 +121,14 @@ File Folder::createTemporary(const std::string& stem, unsigned /*permissions*/,
             throwSystemError("Cannot write", shownAs);
         }
     }
+}
+
+bool Folder::removeIfUnheld(const std::string& name) const {
+    const OwnedHandle alone(CreateFileW(widened(pathOf(name)).c_str(), DELETE, 0, nullptr,
+                                        OPEN_EXISTING,
+                                        FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+    return static_cast<bool>(alone);
 }
 
 // Write-through: the move is on the disk when the call returns, so the folder needs no sync.

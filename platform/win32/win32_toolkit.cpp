@@ -181,6 +181,13 @@ void Win32Toolkit::forget(HWND control) {
     controls_.erase(control);
 }
 
+void Win32Toolkit::close() {
+    if (closed_) return;
+    closed_ = true;
+    ShowWindow(window_, SW_HIDE);
+    PostQuitMessage(0);
+}
+
 bool Win32Toolkit::canTakeFocus(HWND control) const {
     for (HWND window = control; window && window != window_; window = GetParent(window)) {
         if (!IsWindowEnabled(window) || !IsWindowVisible(window)) return false;
@@ -424,9 +431,15 @@ LRESULT Win32Toolkit::handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
             break;
         case WM_CLOSE:
             // A run still working stops at its next yield; the loop in run() then ends.
-            closed_ = true;
-            ShowWindow(window_, SW_HIDE);
-            PostQuitMessage(0);
+            close();
+            return 0;
+        case WM_QUERYENDSESSION:
+            // The session ends (a logout, a shutdown) as at a close: a run stops at once, before
+            // the system ends the program, and leaves nothing partial.
+            if (window == window_) close();
+            return TRUE;
+        case WM_ENDSESSION:
+            if (window == window_ && wParam) close();
             return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

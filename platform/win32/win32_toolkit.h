@@ -64,6 +64,7 @@ class Win32Toolkit : public Toolkit {
     void registerClasses();
     void paintFrame(HWND frame);
     bool canTakeFocus(HWND control) const;
+    void close();
 
     HINSTANCE instance_;
     int dpi_;

@@ -597,7 +597,8 @@ class QtWindowTest : public QObject {
         QCOMPARE(done.text, QString(text::splitDone));
         QVERIFY(widget("Frame1")->isEnabled());
         QCOMPARE(in.names(), (std::vector<std::string>{"a.bin", "a.bin_1.xst", "a.bin_2.xst",
-                                                        "a.bin_3.xst", "a.bin_4.xst"}));
+                                                        "a.bin_3.xst", "a.bin_4.xst",
+                                                        "a.bin_set.sha256"}));
     }
 
     // A piece larger than one copy block lets the window repaint in the middle of the piece,
@@ -620,7 +621,7 @@ class QtWindowTest : public QObject {
         QTimer probe;
         probe.callOnTimeout([&] {
             const QFileInfoList growing =
-                QDir(QString::fromStdString(in.path())).entryInfoList({".quorvel-*"}, QDir::Files | QDir::Hidden);
+                QDir(QString::fromStdString(in.path())).entryInfoList({".big.bin_1.xst.quorvel-*"}, QDir::Files | QDir::Hidden);
             if (firstPieceSoFar > 0 || growing.size() != 1 || growing[0].size() == 0) return;
             firstPieceSoFar = growing[0].size();
             pieceNameTaken = exists(pieceIn(in.path(), "big.bin", 1));

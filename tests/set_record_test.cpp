@@ -1,0 +1,104 @@
+// The set's record as text, and the digests that fill it, with no window.
+#include "engine/set_record.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/copy/digests_beside.h"
+#include "tests/support/files.h"
+
+namespace quorvel::testing {
+namespace {
+
+Digest digestOf(const std::string& bytes) {
+    Sha256 sha;
+    sha.add(bytes);
+    return sha.finish();
+}
+
+TEST(SetRecord, ReadsBackWhatItWrites) {
+    record::SetRecord written{10, {"a.bin_1.xst", "a\\b_2.xst", "new\nline\r_3.xst"}, {}};
+    for (const char* piece : {"0123", "456", "789"}) written.digests.push_back(digestOf(piece));
+    const std::string text = record::text(written, "a.bin");
+    EXPECT_EQ(text.substr(0, text.find('\n')),
+              "# A set of pieces made by Quorvel. Check it here with: sha256sum -c "
+              "a.bin_set.sha256");
+    // sha256sum's own escapes: a backslash before the line, and in the name.
+    EXPECT_NE(text.find("\n\\" + record::hexOf(written.digests[1]) + "  a\\\\b_2.xst\n"),
+              std::string::npos);
+    const record::SetRecord read = record::parse(text);
+    EXPECT_EQ(read.sourceLength, 10);
+    EXPECT_EQ(read.pieceNames, written.pieceNames);
+    EXPECT_EQ(read.digests, written.digests);
+    EXPECT_EQ(
+        std::vector<std::int64_t>({read.pieceLength(1), read.pieceLength(2), read.pieceLength(3)}),
+        (std::vector<std::int64_t>{4, 3, 3}));
+    EXPECT_EQ(record::hexOf(digestOf("hello")),
+              "2cf24dba5fb0a30e26e83b2ac5b9e29e1b161e5c1fa7425e73043362938b9824");
+}
+
+TEST(SetRecord, TakesWhatSha256sumWritesInBinaryModeAndInCapitals) {
+    const std::string hex = "2CF24DBA5FB0A30E26E83B2AC5B9E29E1B161E5C1FA7425E73043362938B9824";
+    const record::SetRecord read =
+        record::parse("# quorvel-set 1 length 5 pieces 1\n" + hex + " *a_1.xst");
+    EXPECT_EQ(read.digests.front(), digestOf("hello"));
+    EXPECT_EQ(read.pieceNames.front(), "a_1.xst");
+}
+
+TEST(SetRecord, RefusesWhatIsNoRecord) {
+    const std::string line = std::string(64, 'a') + "  a_1.xst\n";
+    const std::string header = "# quorvel-set 1 length 10 pieces 1\n";
+    for (const std::string& text : std::vector<std::string>{
+             std::string(),
+             std::string("garbage"),
+             std::string("\n\n\n"),
+             line,
+             std::string("# only a comment\n"),
+             header,
+             "# quorvel-set 1 length 10 pieces 1\n# quorvel-set 1 length 10 pieces 1\n" + line,
+             "# quorvel-set 1 length 10 pieces 0\n",
+             "# quorvel-set 1 length 10 pieces 32768\n",
+             "# quorvel-set 1 length 10 pieces -1\n" + line,
+             "# quorvel-set 1 length 2 pieces 3\n" + line + line + line,
+             "# quorvel-set 1 length 010 pieces 1\n" + line,
+             "# quorvel-set 1 length 99999999999999999999 pieces 1\n" + line,
+             "# quorvel-set 1 length 10 pieces 1x\n" + line,
+             header + line + line,
+             header + std::string(63, 'a') + "g  a_1.xst\n",
+             header + std::string(64, 'a') + " a",
+             header + "\\" + std::string(64, 'a') + "  a\\q_1.xst\n",
+             header + "\\" + std::string(64, 'a') + "  a_1.xst\\\n",
+             header + "\n" + line,
+             std::string(record::longestText + 1, '#'),
+         }) {
+        EXPECT_THROW(record::parse(text), record::Unreadable) << ::testing::PrintToString(text);
+    }
+}
+
+// Pieces of every kind of length, given in bytes of every kind of length: the digests are those of
+// the pieces, wherever their bytes fell in the buffers.
+TEST(DigestsBeside, GiveEachPiecesOwnDigest) {
+    const std::vector<std::size_t> lengths = {1, 300000, 5, 256 << 10, 700000, 2, 3 << 20};
+    std::mt19937 random(5);
+    DigestsBeside digests;
+    std::vector<Digest> expected;
+    for (std::size_t n = 0; n < lengths.size(); ++n) {
+        const std::string bytes = patternBytes(lengths[n], static_cast<unsigned>(n));
+        expected.push_back(digestOf(bytes));
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t part = std::min<std::size_t>(bytes.size() - at, random() % 70000 + 1);
+            digests.take({bytes.data() + at, part});
+            at += part;
+        }
+        digests.endPiece();
+    }
+    digests.everyDigest().get();
+    for (std::size_t n = 0; n < lengths.size(); ++n) {
+        EXPECT_EQ(digests.digestOf(static_cast<std::int32_t>(n)), expected[n]) << "piece " << n;
+    }
+    EXPECT_FALSE(digests.digestOf(static_cast<std::int32_t>(lengths.size())));
+}
+
+}  // namespace
+}  // namespace quorvel::testing
