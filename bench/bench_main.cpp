@@ -112,6 +112,9 @@ struct Samples {
     std::vector<double> syncAfterSeconds;
     double peakRssMib = 0;
     double longestStallMs = 0;
+    // What Quorvel's hashing thread hashed, and how long it took (0 for a build without one).
+    double hashedBytes = 0;
+    double hashingSeconds = 0;
 
     double median() const { return bench::median(seconds); }
 };
@@ -333,13 +336,17 @@ class CaseBench {
         arguments.insert(arguments.begin(), {builds_.at(build), "--worker"});
         measure(tool, input, {medium_.command(arguments, folder_, report)});
         const double syncSeconds = run(syncAfter).seconds;
-        double stallMs = 0;
-        if (!(std::ifstream(report) >> stallMs)) throw std::runtime_error("No report from Quorvel");
+        double stallMs = 0, hashedBytes = 0, hashingSeconds = 0;
+        std::ifstream reported(report);
+        if (!(reported >> stallMs)) throw std::runtime_error("No report from Quorvel");
+        reported >> hashedBytes >> hashingSeconds;  // not from a build that hashes nothing
         std::cerr << "    sync after: " << syncSeconds << " s, longest stall: " << stallMs
-                  << " ms\n";
+                  << " ms, hashed " << hashedBytes << " bytes in " << hashingSeconds << " s\n";
         Samples& samples = results_[tool];
         samples.syncAfterSeconds.push_back(syncSeconds);
         samples.longestStallMs = std::max(samples.longestStallMs, stallMs);
+        samples.hashedBytes += hashedBytes;
+        samples.hashingSeconds += hashingSeconds;
     }
 
     const Case& case_;
@@ -485,8 +492,13 @@ void printSummary(const Results& few, const Results& many, const std::vector<con
                                const std::string& reference) {
         return pairedRatio(results.at(nameFor(tool, build)).seconds, results.at(reference).seconds);
     };
-    double peakRssMib = 0, longestStallMs = 0;
+    double peakRssMib = 0, longestStallMs = 0, hashedBytes = 0, hashingSeconds = 0;
     for (const Results* results : all) {
+        for (const auto& [tool, samples] : *results) {
+            if (tool.ends_with(otherBuild) != (build != 0)) continue;
+            hashedBytes += samples.hashedBytes;
+            hashingSeconds += samples.hashingSeconds;
+        }
         peakRssMib = std::max(peakRssMib,
                               worstOf(*results, build, [](const Samples& s) { return s.peakRssMib; }));
         if (results == slow) continue;
@@ -495,11 +507,14 @@ void printSummary(const Results& few, const Results& many, const std::vector<con
     }
     std::printf(
         "%s split_vs_cp=%.2f join_vs_cp=%.2f split_vs_gnu=%.2f join_vs_cat=%.2f "
-        "many_split_vs_gnu=%.2f many_join_vs_cat=%.2f peak_rss_mib=%.1f max_stall_ms=%.0f %s\n",
+        "many_split_vs_gnu=%.2f many_join_vs_cat=%.2f peak_rss_mib=%.1f max_stall_ms=%.0f %s "
+        "hash_gib_s=%s\n",
         build == 0 ? "summary" : "summary of the other build", ratio(few, quorvelSplit, cp),
         ratio(few, quorvelJoin, cp), ratio(few, quorvelSplit, gnuSplit),
         ratio(few, quorvelJoin, cat), ratio(many, quorvelSplit, gnuSplit),
-        ratio(many, quorvelJoin, cat), peakRssMib, longestStallMs, slowSummary(slow, build).c_str());
+        ratio(many, quorvelJoin, cat), peakRssMib, longestStallMs, slowSummary(slow, build).c_str(),
+        hashingSeconds > 0 ? rounded(hashedBytes / hashingSeconds / (1 << 30), "%.2f").c_str()
+                           : "-");
 }
 
 std::string loadAverage() {

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "app/frm_main.h"
+#include "platform/copy/digests_beside.h"
 #include "tests/support/headless_toolkit.h"
 #include "tests/support/window_run.h"
 
@@ -52,7 +53,9 @@ int runQuorvel(const std::vector<std::string>& arguments) {
         for (const auto& message : kit.messages) std::cerr << message.text << '\n';
         return 1;
     }
-    std::cout << std::chrono::duration<double, std::milli>(kit.longestStall).count() << '\n';
+    const DigestsBeside::Totals hashing = DigestsBeside::totals();
+    std::cout << std::chrono::duration<double, std::milli>(kit.longestStall).count() << ' '
+              << hashing.bytes << ' ' << hashing.seconds << '\n';
     return 0;
 }
 

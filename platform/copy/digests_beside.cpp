@@ -1,6 +1,8 @@
 #include "platform/copy/digests_beside.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 
 namespace quorvel {
@@ -11,7 +13,14 @@ namespace {
 constexpr std::size_t bufferCount = 8;
 constexpr std::size_t bufferSize = std::size_t{256} << 10;
 
+std::atomic<std::int64_t> bytesHashed{0};
+std::atomic<std::int64_t> nanosecondsHashing{0};
+
 }  // namespace
+
+DigestsBeside::Totals DigestsBeside::totals() {
+    return {bytesHashed.load(), static_cast<double>(nanosecondsHashing.load()) / 1e9};
+}
 
 DigestsBeside::DigestsBeside() {
     for (std::size_t n = 0; n < bufferCount; ++n) {
@@ -91,6 +100,7 @@ void DigestsBeside::hash() {
         lock.unlock();
         std::vector<Digest> ended;
         std::exception_ptr failure;
+        const auto started = std::chrono::steady_clock::now();
         try {
             std::size_t at = 0;
             for (const Part& part : buffer->parts) {
@@ -101,6 +111,10 @@ void DigestsBeside::hash() {
         } catch (...) {
             failure = std::current_exception();
         }
+        bytesHashed += static_cast<std::int64_t>(buffer->filled);
+        nanosecondsHashing += std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                  std::chrono::steady_clock::now() - started)
+                                  .count();
         std::optional<std::promise<void>> hashed = std::move(buffer->hashed);
         buffer->hashed.reset();
         buffer->filled = 0;
