@@ -46,8 +46,16 @@ void requireCountedLength(const File& piece, std::int64_t counted) {
 }
 
 
-// The record's text, read whole: a record is small, and one far longer is none.
-record::SetRecord readRecord(const FoundFile& found) {
+std::string caseFolded(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+// The record's text, read whole: a record is small, and one far longer is none. Each of its lines
+// names the piece of this set it stands for, whatever the letter case of either.
+record::SetRecord readRecord(const FoundFile& found, const PieceLookup& lookup,
+                             const std::string& joinedName) {
     const auto refuse = [&found](const std::string& why) {
         return RunError("The set's record " + found.name + " cannot be used: " + why +
                         ". Nothing was joined.");
@@ -61,16 +69,16 @@ record::SetRecord readRecord(const FoundFile& found) {
         done += static_cast<std::size_t>(readSome(file, text.data() + done,
                                                   static_cast<std::int64_t>(text.size() - done)));
     }
+    const auto namesThePiece = [&](std::int32_t n, std::string_view name) {
+        if (caseFolded(name) == caseFolded(lookup.pieceName(n))) return;
+        throw record::Unreadable("it names " + std::string(name) + " as piece " +
+                                 std::to_string(n) + " of " + joinedName);
+    };
     try {
-        return record::parse(text);
+        return record::parse(text, namesThePiece);
     } catch (const record::Unreadable& why) {
         throw refuse(why.what());
     }
-}
-
-std::string caseFolded(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 }  // namespace
@@ -104,24 +112,18 @@ void JoinRun::countByNames() {
 // Every line of the record names a piece of this set, each piece is there, and each has the length
 // the record gives it: a lost or shortened piece is refused before a byte is written.
 void JoinRun::countByRecord(const FoundFile& recordFile) {
-    record_ = readRecord(recordFile);
+    record_ = readRecord(recordFile, lookup_, naming::joinedName(request_.firstPiece));
     recordPath_ = recordFile.path;
     const std::int32_t count = record_->pieceCount();
     for (std::int32_t n = 1; n <= count; ++n) {
         answering_.nowAndThen();
-        const std::string& named = record_->pieceNames[static_cast<std::size_t>(n - 1)];
-        if (caseFolded(named) != caseFolded(lookup_.pieceName(n))) {
-            throw RunError("The set's record " + recordFile.name + " cannot be used: it names " +
-                           named + " as piece " + std::to_string(n) + " of " +
-                           naming::joinedName(request_.firstPiece) + ". Nothing was joined.");
-        }
         const auto found = n == 1 ? std::optional<FoundFile>(FoundFile{
                                         naming::fileName(request_.firstPiece), request_.firstPiece,
                                         lengths_.front()})
                                   : lookup_.find(n);
         if (!found) {
-            throw RunError(named + " is missing: the set has " + std::to_string(count) +
-                           " pieces.");
+            throw RunError(lookup_.pieceName(n) + " is missing: the set has " +
+                           std::to_string(count) + " pieces.");
         }
         if (found->length != record_->pieceLength(n)) {
             throw RunError(found->name + " is damaged: it holds " + std::to_string(found->length) +
@@ -170,7 +172,9 @@ void JoinRun::yieldBetweenPieces() {
 void JoinRun::append(std::int32_t n, File piece, OutputFolder& into, OutputFile& output) {
     const std::int64_t length = lengths_[static_cast<std::size_t>(n - 1)];
     requireCountedLength(piece, length);
-    read_.push_back(piece.path());
+    const std::string name = naming::fileName(piece.path());
+    if (name != lookup_.pieceName(n)) readOtherwise_.emplace(n, name);
+    ++read_;
     into.copy(
         piece, output, length,
         [this, n, length](std::int64_t onMedium) {
@@ -193,15 +197,20 @@ void JoinRun::checkDigests(bool all) {
     while (const auto digest = digests_->digestOf(checked_)) {
         const auto index = static_cast<std::size_t>(checked_);
         if (*digest != record_->digests[index]) {
-            throw RunError(naming::fileName(read_[index]) +
+            throw RunError(nameRead(checked_ + 1) +
                            " is damaged: its checksum does not match the set's record.");
         }
         ++checked_;
     }
 }
 
+std::string JoinRun::nameRead(std::int32_t n) const {
+    const auto otherwise = readOtherwise_.find(n);
+    return otherwise == readOtherwise_.end() ? lookup_.pieceName(n) : otherwise->second;
+}
+
 void JoinRun::deletePieces() {
-    for (const std::string& piece : read_) removeFile(piece);
+    for (std::int32_t n = 1; n <= read_; ++n) removeFile(lookup_.folder().pathOf(nameRead(n)));
     if (record_) removeFile(recordPath_);
 }
 

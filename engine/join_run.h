@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/piece_lookup.h"
@@ -48,6 +49,8 @@ class JoinRun final : public JoinedSet {
     void append(std::int32_t n, File piece, OutputFolder& into, OutputFile& output);
     // Each piece whose digest is known so far matches the record's; with `all`, every piece's.
     void checkDigests(bool all);
+    // The name of the file read as piece `n`.
+    std::string nameRead(std::int32_t n) const;
 
     const JoinRequest request_;
     RunHost& host_;
@@ -61,8 +64,10 @@ class JoinRun final : public JoinedSet {
     std::optional<record::SetRecord> record_;
     std::string recordPath_;
     std::unique_ptr<DigestsBeside> digests_;
-    std::int32_t checked_ = 0;  // pieces whose digests matched
-    std::vector<std::string> read_;  // the pieces' paths, as they were opened
+        std::int32_t checked_ = 0;  // pieces whose digests matched
+    // The pieces read so far, and the names of those not spelt as the set spells them.
+    std::int32_t read_ = 0;
+    std::unordered_map<std::int32_t, std::string> readOtherwise_;
 };
 
 }  // namespace quorvel

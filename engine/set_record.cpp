@@ -90,12 +90,12 @@ void readHeader(std::string_view line, SetRecord& record, std::int32_t& count) {
                          " bytes in " + std::to_string(count) + " pieces");
     }
     record.digests.reserve(static_cast<std::size_t>(count));
-    record.pieceNames.reserve(static_cast<std::size_t>(count));
 }
 
 // "<64 hex digits>  <name>", begun with a backslash where the name is escaped; sha256sum's
 // binary mode gives " *" in place of the second space.
-void readDigestLine(std::string_view line, SetRecord& record) {
+void readDigestLine(std::string_view line, SetRecord& record,
+                    const std::function<void(std::int32_t, std::string_view)>& named) {
     const bool escape = line.starts_with('\\');
     if (escape) line.remove_prefix(1);
     if (line.size() < 67 || line[64] != ' ' || (line[65] != ' ' && line[65] != '*')) {
@@ -109,7 +109,7 @@ void readDigestLine(std::string_view line, SetRecord& record) {
     }
     const std::string_view name = line.substr(66);
     record.digests.push_back(digest);
-    record.pieceNames.push_back(escape ? unescaped(name) : std::string(name));
+    named(record.pieceCount(), escape ? unescaped(name) : name);
 }
 
 }  // namespace
@@ -133,21 +133,20 @@ std::string hexOf(const Digest& digest) {
     return hex;
 }
 
-std::string text(const SetRecord& record, const std::string& sourceName) {
-    // A comment holds no line break: the name is given escaped there.
-    std::string out = "# A set of pieces made by Quorvel. Check it here with: sha256sum -c " +
-                      escaped(nameFor(sourceName)) + "\n";
-    out += std::string(header) + std::to_string(record.sourceLength) + std::string(headerCount) +
-           std::to_string(record.pieceCount()) + "\n";
-    for (std::int32_t n = 0; n < record.pieceCount(); ++n) {
-        const std::string& name = record.pieceNames[static_cast<std::size_t>(n)];
-        if (needsEscape(name)) out += '\\';
-        out += hexOf(record.digests[static_cast<std::size_t>(n)]) + "  " + escaped(name) + "\n";
-    }
-    return out;
+// A comment holds no line break: the name is given escaped there.
+std::string head(const std::string& sourceName, std::int64_t sourceLength, std::int32_t count) {
+    return "# A set of pieces made by Quorvel. Check it here with: sha256sum -c " +
+           escaped(nameFor(sourceName)) + "\n" + std::string(header) +
+           std::to_string(sourceLength) + std::string(headerCount) + std::to_string(count) + "\n";
 }
 
-SetRecord parse(std::string_view text) {
+std::string pieceLine(std::string_view pieceName, const Digest& digest) {
+    return (needsEscape(pieceName) ? "\\" : "") + hexOf(digest) + "  " + escaped(pieceName) +
+           "\n";
+}
+
+SetRecord parse(std::string_view text,
+                const std::function<void(std::int32_t, std::string_view)>& named) {
     if (text.empty()) throw Unreadable("it is empty");
     if (text.size() > longestText) throw Unreadable("it is far longer than any record");
     SetRecord record;
@@ -168,7 +167,7 @@ SetRecord parse(std::string_view text) {
             throw Unreadable("it names more than the " + std::to_string(count) +
                              " pieces it counts");
         } else {
-            readDigestLine(line, record);
+            readDigestLine(line, record, named);
         }
     }
     if (count == 0) throw Unreadable("it gives no count of pieces");

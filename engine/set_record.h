@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,16 +27,17 @@ std::string nameFor(const std::string& sourceName);
 
 struct SetRecord {
     std::int64_t sourceLength = 0;
-    std::vector<std::string> pieceNames;  // as the record gives them, piece 1 first
-    std::vector<Digest> digests;
+    std::vector<Digest> digests;  // piece 1's first
 
     std::int32_t pieceCount() const { return static_cast<std::int32_t>(digests.size()); }
     // The length of piece `n`, from 1, as a split cuts the source: the remainder in piece 1.
     std::int64_t pieceLength(std::int32_t n) const;
 };
 
-// The record of the pieces of `sourceName`.
-std::string text(const SetRecord& record, const std::string& sourceName);
+// The text of a record of the `count` pieces of `sourceName`, `sourceLength` bytes in all: its
+// head, then a line for each piece in turn, so a large set's record is written as it is made.
+std::string head(const std::string& sourceName, std::int64_t sourceLength, std::int32_t count);
+std::string pieceLine(std::string_view pieceName, const Digest& digest);
 
 // Why a text is no record a join can trust.
 class Unreadable : public std::runtime_error {
@@ -47,8 +49,11 @@ class Unreadable : public std::runtime_error {
 inline constexpr std::size_t longestText = std::size_t{16} << 20;
 
 // The record in `text`; throws Unreadable for anything that is not a whole, sensible record.
-// Allocates no more than the text's own size calls for.
-SetRecord parse(std::string_view text);
+// `named` is given each piece's number (from 1) and the name its line gives, as it is read, and
+// throws Unreadable for a name that is not that piece's. Allocates no more than the text's own
+// size calls for.
+SetRecord parse(std::string_view text,
+                const std::function<void(std::int32_t n, std::string_view name)>& named);
 
 // "5d41…": lower-case hexadecimal, as sha256sum writes it.
 std::string hexOf(const Digest& digest);

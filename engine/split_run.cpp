@@ -180,17 +180,24 @@ class Split {
         removeLeftoverPieces();
         std::future<void> hashed = digests_.everyDigest();
         answering_.whileAwaiting(hashed);
-        record::SetRecord setRecord{length_, {}, {}};
-        for (std::int32_t n = 1; n <= request_.partCount; ++n) {
-            setRecord.pieceNames.push_back(nameOf(n));
-            setRecord.digests.push_back(*digests_.digestOf(n - 1));
-        }
-        const std::string text = record::text(setRecord, naming::fileName(request_.sourcePath));
         const std::unique_ptr<OutputFile> recordFile = pieces_.create(recordName(), permissions_);
-        writeAll(recordFile->file(), text.data(), static_cast<std::int64_t>(text.size()));
-        recordFile->wrote(static_cast<std::int64_t>(text.size()));
+        writeRecord(recordFile->file());
         pieces_.placeDurably(*recordFile);
         pieces_.placeLast(*firstPiece_);
+    }
+
+    // Written as it is made, a few dozen KiB at a time: a large set's record is several MiB.
+    void writeRecord(File& file) {
+        constexpr std::size_t written = std::size_t{64} << 10;
+        std::string text =
+            record::head(naming::fileName(request_.sourcePath), length_, request_.partCount);
+        for (std::int32_t n = 1; n <= request_.partCount; ++n) {
+            text += record::pieceLine(nameOf(n), *digests_.digestOf(n - 1));
+            if (text.size() < written && n < request_.partCount) continue;
+            answering_.nowAndThen();
+            writeAll(file, text.data(), static_cast<std::int64_t>(text.size()));
+            text.clear();
+        }
     }
 
     const SplitRequest& request_;

@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/set_record.h"
 
@@ -19,14 +21,19 @@ void require(bool holds) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     namespace record = quorvel::record;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> names;
+    const auto keep = [&names](std::int32_t n, std::string_view name) {
+        require(n == static_cast<std::int32_t>(names.size()) + 1);
+        names.emplace_back(name);
+    };
     record::SetRecord read;
     try {
-        read = record::parse(text);
+        read = record::parse(text, keep);
     } catch (const record::Unreadable&) {
         return 0;
     }
     require(read.pieceCount() >= 1 && read.pieceCount() <= 32767);
-    require(read.pieceNames.size() == read.digests.size());
+    require(names.size() == read.digests.size());
     require(read.sourceLength >= read.pieceCount());
     std::int64_t total = 0;
     for (std::int32_t n = 1; n <= read.pieceCount(); ++n) {
@@ -34,8 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         total += read.pieceLength(n);
     }
     require(total == read.sourceLength);
-    const record::SetRecord again = record::parse(record::text(read, "source"));
-    require(again.sourceLength == read.sourceLength && again.pieceNames == read.pieceNames &&
-            again.digests == read.digests);
+    std::string again = record::head("source", read.sourceLength, read.pieceCount());
+    for (std::size_t n = 0; n < names.size(); ++n)
+        again += record::pieceLine(names[n], read.digests[n]);
+    std::vector<std::string> namesAgain;
+    const record::SetRecord reread = record::parse(
+        again,
+        [&namesAgain](std::int32_t, std::string_view name) { namesAgain.emplace_back(name); });
+    require(reread.sourceLength == read.sourceLength && namesAgain == names &&
+            reread.digests == read.digests);
     return 0;
 }
