@@ -141,8 +141,9 @@ std::string head(const std::string& sourceName, std::int64_t sourceLength, std::
 }
 
 std::string pieceLine(std::string_view pieceName, const Digest& digest) {
-    return (needsEscape(pieceName) ? "\\" : "") + hexOf(digest) + "  " + escaped(pieceName) +
-           "\n";
+    std::string line = needsEscape(pieceName) ? "\\" : "";
+    line.append(hexOf(digest)).append("  ").append(escaped(pieceName)).append("\n");
+    return line;
 }
 
 SetRecord parse(std::string_view text,
