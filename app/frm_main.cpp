@@ -34,6 +34,9 @@ frmMain::frmMain(Toolkit& toolkit) : toolkit_(toolkit) {
     cmd_Open->onClick = [this] { cmd_Open_Click(); };
     cmd_Save->onClick = [this] { cmd_Save_Click(); };
     Label4->onClick = [this] { Label4_Click(); };
+    toolkit_.onFilesDropped = [this](const std::vector<std::string>& paths) {
+        takeDroppedFiles(paths);
+    };
     Form_Load();
 }
 

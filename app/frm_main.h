@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/progress_bar.h"
 #include "engine/run_host.h"
@@ -43,6 +44,15 @@ public:
     void cmd_Save_Click();
     void Label4_Click();
 
+    // The other doors into a run. A file named on the command line ("Open with", a double-click on
+    // a piece): a piece of a set opens in Joint mode with its set's first piece chosen, any other
+    // file in Split mode as its source, each as the source picker leaves them; a file that
+    // cannot be, or a folder, is said so.
+    void takeFile(const std::string& path);
+    // Files dropped on the window, taken as the source picker takes the same choice; pieces of one
+    // set as takeFile() takes one of them. Refused while a run works.
+    void takeDroppedFiles(const std::vector<std::string>& paths);
+
     // After each piece of a run: the bar moved, and the run completed at the end. `data` is the
     // piece the split wrote; `set` the pieces the join took in.
     void PutData(const SplitPiece& data, std::int64_t l, std::int16_t num);
@@ -69,6 +79,12 @@ private:
 
     std::unique_ptr<Control>* controlNamed(const char* name);
     void switchMode(int modeText, bool jointMode);
+    // The source and destination as the source picker sets them for the file chosen.
+    void takeSource(const std::string& chosen);
+    // The mode as a click on its option gives it.
+    void selectMode(bool jointMode);
+    // The set's first piece for the piece at `path`, where it is there; else `path` itself.
+    std::string firstPieceOfItsSet(const std::string& path);
     ProgressBar bar() { return ProgressBar(*sp); }
     // Runs `run` with the inputs disabled. A failure is reported with its description; at every
     // end, the inputs are usable again.

@@ -17,6 +17,12 @@ inline constexpr const char* openFilter = "*.*";
 inline constexpr const char* openTitle = "Select a source file to split:";
 inline constexpr const char* saveTitle = "Select a path to save splitted files:";
 
+// A file given on the command line or dropped on the window that is not there, or is a folder.
+inline constexpr const char* cannotOpen = "Cannot open ";
+inline constexpr const char* noSuchFile = ": there is no such file.";
+inline constexpr const char* isAFolder =
+    ": it is a folder. Choose a file to split, or the first piece of a set to join.";
+
 inline constexpr const char* browserNotFound =
     "Quorvel cannot find default webbrowser to open target URL, please copy below URL and open "
     "it by your webbrowser.";

@@ -33,6 +33,7 @@ class JoinRun final : public JoinedSet {
     ~JoinRun();
 
     std::int32_t pieceCount() const { return static_cast<std::int32_t>(lengths_.size()); }
+    const std::vector<std::int64_t>& pieceLengths() const { return lengths_; }
     const std::string& targetPath() const { return targetPath_; }
 
     // Appends the pieces in order into a file written under a temporary name, which replaces

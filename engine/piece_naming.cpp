@@ -59,6 +59,13 @@ std::string piecePath(const std::string& savePath, const std::string& sourcePath
     return inFolder(savePath, pieceName(sourcePath, n, separator), separator);
 }
 
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
 bool isPieceFile(const std::string& path) { return endsWithIgnoringCase(path, extension); }
 
 bool isFirstPiece(const std::string& path) { return endsWithIgnoringCase(path, firstSuffix); }
@@ -69,6 +76,27 @@ std::string setPrefix(const std::string& firstPiece) {
 
 std::string pieceOfSet(const std::string& prefix, std::int32_t n) {
     return prefix + std::to_string(n) + extension;
+}
+
+std::optional<std::int32_t> pieceNumber(const std::string& path) {
+    if (!endsWithIgnoringCase(path, extension)) return std::nullopt;
+    const std::size_t end = path.size() - std::char_traits<char>::length(extension);
+    std::size_t start = end;
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(path[start - 1]))) --start;
+    if (start == end || start == 0 || path[start - 1] != '_' || path[start] == '0' ||
+        end - start > 5) {
+        return std::nullopt;
+    }
+    const int n = std::stoi(path.substr(start, end - start));
+    if (n > maxPieces) return std::nullopt;
+    return n;
+}
+
+std::string prefixOfPiece(const std::string& path) {
+    const std::size_t end = path.size() - std::char_traits<char>::length(extension);
+    std::size_t start = end;
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(path[start - 1]))) --start;
+    return path.substr(0, start);
 }
 
 std::string joinedName(const std::string& firstPiece, char separator) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/file_system.h"
@@ -30,6 +31,9 @@ std::string pieceName(const std::string& sourcePath, std::int32_t n,
 std::string piecePath(const std::string& savePath, const std::string& sourcePath, std::int32_t n,
                       char separator = nativeSeparator);
 
+// True when the two texts are the same, letter case aside.
+bool sameIgnoringCase(const std::string& a, const std::string& b);
+
 // True when the path ends in ".xst", letter case aside: a piece is never cut again.
 bool isPieceFile(const std::string& path);
 
@@ -41,6 +45,12 @@ std::string setPrefix(const std::string& firstPiece);
 
 // The path of piece `n` beside the first piece.
 std::string pieceOfSet(const std::string& prefix, std::int32_t n);
+
+// The number of the piece at `path`, named "<prefix><n>.xst" with n from 1 to 32,767 written
+// without a leading zero, letter case aside; nothing for any other name.
+std::optional<std::int32_t> pieceNumber(const std::string& path);
+// The path up to and including the "_" before the number of the piece at `path`.
+std::string prefixOfPiece(const std::string& path);
 
 // The name of the file the set was cut from: the first piece's name without "_1.xst".
 std::string joinedName(const std::string& firstPiece, char separator = nativeSeparator);

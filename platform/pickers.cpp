@@ -20,14 +20,18 @@ void frmMain::cmd_Open_Click() {
         const std::string chosen = trimSpaces(
             Module1::ShowOpenFileDialog(toolkit_, text::openFilter, text::openTitle, ""));
         if (chosen.empty()) return;
-        Text1->setText(chosen);
-        sourcePath = Text1->text();
-        const std::string source = Text1->text();
-        Text2->setText(source.substr(0, source.size() - naming::fileName(source).size()));
-        savePath = Text2->text();
+        takeSource(chosen);
     } catch (const std::exception&) {
         // A picker that fails changes nothing more and says nothing.
     }
+}
+
+void frmMain::takeSource(const std::string& chosen) {
+    Text1->setText(chosen);
+    sourcePath = Text1->text();
+    const std::string source = Text1->text();
+    Text2->setText(source.substr(0, source.size() - naming::fileName(source).size()));
+    savePath = Text2->text();
 }
 
 void frmMain::cmd_Save_Click() {

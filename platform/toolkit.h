@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,9 @@ public:
     // box, Alt+F4) and holds the update link's activation (a click, Enter or Space) for
     // deliverHeldClicks(). Nothing else is handled: other input waits for doEvents().
     virtual void repaint() = 0;
+
+    // Called with the paths of files the user drops on the window.
+    std::function<void(const std::vector<std::string>& paths)> onFilesDropped;
 
     // Runs the clicks repaint() held, in the order they came.
     void deliverHeldClicks() {

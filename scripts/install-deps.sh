@@ -17,8 +17,13 @@ packages=(
     fonts-liberation fonts-dejavu-core
     # A virtual display, for a machine without a screen (scripts/run.sh)
     xvfb xauth
-    # cpack's .deb: dpkg-shlibdeps finds the package's dependencies
-    dpkg-dev file
+    # cpack's .deb: dpkg-shlibdeps finds the package's dependencies, and lintian checks it
+    dpkg-dev file lintian
+    # The desktop's view of a piece: its mime type and the program that opens it (xdg-mime falls
+    # back to mimetype without a desktop)
+    xdg-utils libfile-mimeinfo-perl desktop-file-utils shared-mime-info
+    # A terminal of its own for the progress test (script)
+    bsdutils
     clang libclang-rt-14-dev  # the fuzz targets: clang and its libFuzzer runtime
     e2fsprogs mount  # the benchmark's slow medium: mkfs.ext4, losetup
     # The fault tests' removable-media file systems: FAT32, exFAT and NTFS images, each formatted

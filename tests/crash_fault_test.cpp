@@ -1,71 +1,27 @@
 // Runs in a process of their own, stopped by a signal or killed in the middle of a piece, as a
 // logout, a shutdown, a crash or a pulled plug ends them: what they leave, and what the next run
 // makes of it.
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/texts.h"
+#include "tests/support/child_process.h"
 #include "tests/support/fault_run.h"
-
-extern char** environ;
 
 namespace quorvel::testing {
 namespace {
 
-// The window in a process of its own (tests/support/window_child.cpp), its output read here.
-class WindowChild {
+// The window in a process of its own (tests/support/window_child.cpp).
+class WindowChild : public ChildProcess {
   public:
-    explicit WindowChild(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), QUORVEL_WINDOW_CHILD);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        int channel[2];
-        if (::pipe(channel) != 0) throw std::runtime_error("no pipe");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, channel[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, channel[0]);
-        const int error = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(channel[1]);
-        output_ = ::fdopen(channel[0], "r");
-        if (error != 0 || !output_) throw std::runtime_error("cannot start the window child");
-    }
-    ~WindowChild() {
-        if (pid_ > 0) end(SIGKILL);
-        if (output_) std::fclose(output_);
-    }
-    WindowChild(const WindowChild&) = delete;
-    WindowChild& operator=(const WindowChild&) = delete;
-
-    // The next line it printed; empty at its end.
-    std::string line() {
-        char text[4096];
-        if (!std::fgets(text, sizeof text, output_)) return "";
-        std::string read = text;
-        if (!read.empty() && read.back() == '\n') read.pop_back();
-        return read;
-    }
-    // Sends `number` and waits for the process to end; its status, as waitpid gives it.
-    int end(int number) {
-        ::kill(pid_, number);
-        int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-        pid_ = -1;
-        return status;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    FILE* output_ = nullptr;
+    explicit WindowChild(std::vector<std::string> arguments)
+        : ChildProcess([&arguments] {
+              arguments.insert(arguments.begin(), QUORVEL_WINDOW_CHILD);
+              return arguments;
+          }()) {}
 };
 
 // The temporary files in `folder`, which say whose they are.

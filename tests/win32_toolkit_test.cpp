@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <oleacc.h>
+#include <shlobj.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -365,6 +366,26 @@ TEST_F(Win32Window, WhileItRepaintsTheWindowTakesACloseAndHoldsTheLinksClick) {
     PostMessageW(static_cast<HWND>(kit.windowHandle()), WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
     kit.repaint();
     EXPECT_TRUE(kit.windowClosed()) << "Alt+F4 while repainting";
+}
+
+// Files dropped from Explorer arrive as a real HDROP, their names in UTF-16 whatever the ANSI code
+// page: the window takes them as the source picker does.
+TEST_F(Win32Window, AFileDroppedOnTheWindowIsTaken) {
+    const std::wstring path = L"C:\\data\\\u00e9t\u00e9 \u4e2d\u6587.bin";
+    const std::size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    const HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    path.copy(reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES)),
+              path.size());
+    GlobalUnlock(memory);
+    PostMessageW(static_cast<HWND>(kit.windowHandle()), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(memory), 0);
+    kit.doEvents();
+    EXPECT_EQ(form.Text1->text(), narrowed(path));
+    EXPECT_EQ(form.sourcePath, narrowed(path));
+    EXPECT_EQ(form.Text2->text(), "C:\\data\\");
 }
 
 // The session's end (a logout, a shutdown) during a split stops it as the close box does, before

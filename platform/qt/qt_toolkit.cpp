@@ -3,6 +3,10 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFrame>
@@ -247,15 +251,40 @@ QWidget* makeWidget(const ControlDesign& design, QWidget* parent) {
 
 }  // namespace
 
-// The window closes as any other does; a run that is working notices at its next yield.
+// The window closes as any other does; a run that is working notices at its next yield. Files
+// dropped on it are taken while its inputs are usable.
 class QtToolkit::MainWindow : public QWidget {
   public:
-    explicit MainWindow(QtToolkit& kit) : kit_(kit) {}
+    explicit MainWindow(QtToolkit& kit) : kit_(kit) { setAcceptDrops(true); }
 
   protected:
     void closeEvent(QCloseEvent* event) override {
         kit_.closed_ = true;
         event->accept();
+    }
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (inputsUsable() && !localFiles(*event->mimeData()).empty()) {
+            event->acceptProposedAction();
+        }
+    }
+    void dropEvent(QDropEvent* event) override {
+        const std::vector<std::string> paths = localFiles(*event->mimeData());
+        if (!inputsUsable() || paths.empty() || !kit_.onFilesDropped) return;
+        event->acceptProposedAction();
+        kit_.onFilesDropped(paths);
+    }
+
+  private:
+    bool inputsUsable() const {
+        const auto* frame = findChild<QWidget*>("Frame1");
+        return frame && frame->isEnabled();
+    }
+    static std::vector<std::string> localFiles(const QMimeData& data) {
+        std::vector<std::string> paths;
+        for (const QUrl& url : data.urls()) {
+            if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+        }
+        return paths;
     }
 
   private:
@@ -477,6 +506,10 @@ bool isInput(QEvent::Type type) {
     }
 }
 
+bool isDrag(QEvent::Type type) {
+    return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
+}
+
 bool isActivationKey(const QEvent& event) {
     const int key = static_cast<const QKeyEvent&>(event).key();
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
@@ -485,10 +518,13 @@ bool isActivationKey(const QEvent& event) {
 }  // namespace
 
 // Input reaches a window first and its widgets through it, so it is kept at the window: what is
-// kept for later goes to its widgets from there, as it would have.
+// kept for later goes to its widgets from there, as it would have. A drop is refused: its data
+// lives only as long as the drag.
 bool QtToolkit::keptFromRepaint(QObject* watched, QEvent* event) {
     if (!repainting_ || !watched->isWindowType() || !isInput(event->type())) return false;
-    if (activatesTheLink(*event)) {
+    if (isDrag(event->type())) {
+        event->ignore();
+    } else if (activatesTheLink(*event)) {
         hold(*link_);
     } else if (!meantForTheLink(*event)) {
         inputForLater_.emplace_back(watched, event->clone());

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+// windows.h first
+#include <shellapi.h>
 
 #include <utility>
 
@@ -27,5 +29,14 @@ struct FindTraits {
 };
 // A search of a folder's names (FindFirstFile).
 using FindHandle = Owned<FindTraits>;
+
+struct DropTraits {
+    using Handle = HDROP;
+    static HDROP none() { return nullptr; }
+    static bool holds(HDROP drop) { return drop != nullptr; }
+    static void giveBack(HDROP drop) { DragFinish(drop); }
+};
+// The files dropped on a window (WM_DROPFILES).
+using DroppedFiles = Owned<DropTraits>;
 
 }  // namespace quorvel

@@ -115,6 +115,7 @@ void Win32Toolkit::createWindow(const WindowDesign& design) {
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+    DragAcceptFiles(window_, TRUE);
     // The focus is shown from the start, not only once the keyboard has been used.
     SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
 }
@@ -179,6 +180,18 @@ void Win32Toolkit::setToolTip(HWND control, const std::string& tip) {
 void Win32Toolkit::forget(HWND control) {
     if (link_ && link_->handle() == control) link_ = nullptr;
     controls_.erase(control);
+}
+
+// The wide forms keep names outside the ANSI code page whole.
+void Win32Toolkit::takeDrop(const DroppedFiles& drop) {
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop.get(), 0xFFFFFFFF, nullptr, 0);
+    for (UINT n = 0; n < count; ++n) {
+        std::wstring path(DragQueryFileW(drop.get(), n, nullptr, 0) + 1, L'\0');
+        path.resize(DragQueryFileW(drop.get(), n, path.data(), static_cast<UINT>(path.size())));
+        paths.push_back(narrowed(path));
+    }
+    if (onFilesDropped) onFilesDropped(paths);
 }
 
 void Win32Toolkit::close() {
@@ -429,6 +442,9 @@ LRESULT Win32Toolkit::handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
                 return 0;
             }
             break;
+        case WM_DROPFILES:
+            takeDrop(DroppedFiles(reinterpret_cast<HDROP>(wParam)));
+            return 0;
         case WM_CLOSE:
             // A run still working stops at its next yield; the loop in run() then ends.
             close();

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/toolkit.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/scoped_gdi.h"
 
 namespace quorvel {
@@ -65,6 +66,7 @@ class Win32Toolkit : public Toolkit {
     void paintFrame(HWND frame);
     bool canTakeFocus(HWND control) const;
     void close();
+    void takeDrop(const DroppedFiles& drop);
 
     HINSTANCE instance_;
     int dpi_;

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -21,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
@@ -869,6 +871,32 @@ class QtWindowTest : public QObject {
             cancel(modal);
         });
         click(widget("Label4"));
+    }
+
+    // A file dropped from a file manager is taken as the source picker takes it; a piece opens
+    // its set in Joint mode.
+    void aFileDroppedOnTheWindowIsTaken() {
+        TempFolder in;
+        writeBytes(in / "photo.jpg", "a photo");
+        writeBytes(pieceIn(in.path(), "a.bin", 1), "1");
+        writeBytes(pieceIn(in.path(), "a.bin", 2), "2");
+        const auto drop = [this](const std::string& path) {
+            QMimeData files;
+            files.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+            const QPoint at = kit->window()->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(kit->window(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent dropped(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(kit->window(), &dropped);
+        };
+        drop(in / "photo.jpg");
+        QCOMPARE(edit("Text1")->text().toStdString(), in / "photo.jpg");
+        QCOMPARE(edit("Text2")->text().toStdString(), in.path() + "/");
+        drop(pieceIn(in.path(), "a.bin", 2));
+        QCOMPARE(edit("Text1")->text().toStdString(), pieceIn(in.path(), "a.bin", 1));
+        QVERIFY(widget<QPushButton>("Opt2")->isChecked());
+        QVERIFY(widget("Check1")->isVisible());
     }
 
     // While a run waits, the window repaints and takes a close; a click, Enter or Space on the

@@ -72,6 +72,10 @@ public:
     // any other until the next doEvents().
     bool click(const std::string& name);
     bool type(const std::string& name, const std::string& text);
+    // Files dropped on the window.
+    void drop(const std::vector<std::string>& paths) {
+        if (onFilesDropped) onFilesDropped(paths);
+    }
     void close() { closed_ = true; }
     HeadlessControl& control(const std::string& name);
     std::string focused() const;
