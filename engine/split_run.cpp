@@ -174,11 +174,13 @@ class Split {
                          static_cast<std::int16_t>(n));
     }
 
-    // The record on the medium and in place, then every piece, then the set made whole by its
-    // first piece's name: a set whose first piece is in place always has its record.
+    // Every piece on the medium, then the record on the medium and in place, then the set made
+    // whole by its first piece's name: a set whose first piece is in place always has its record.
+    // The pieces go to the medium while the last of their bytes are hashed.
     void completeSet() {
         removeLeftoverPieces();
         std::future<void> hashed = digests_.everyDigest();
+        pieces_.awaitEverything();
         answering_.whileAwaiting(hashed);
         const std::unique_ptr<OutputFile> recordFile = pieces_.create(recordName(), permissions_);
         writeRecord(recordFile->file());

@@ -35,7 +35,7 @@ void OutputFolder::place(OutputFile& file) {
 
 void OutputFolder::placeLast(OutputFile& file) {
     end(file);
-    awaitEntries();
+    awaitEverything();
     answering_.whileCalling([&file, folder = folder_.path()] {
         file.putInPlace();
         syncFolder(folder);
@@ -54,11 +54,12 @@ void OutputFolder::placeDurably(OutputFile& file) {
 
 // A file of several steps has at most three still to come, and waits for them alone. Files
 // shorter than a step are waited for together, a step's worth at a time; their entries, and the
-// journal behind them, once the run is complete (awaitEntries): a flush of each file would flush
-// the disk's own cache each time.
+// journal behind them, once the run is complete (awaitEverything): a flush of each file would
+// flush the disk's own cache each time.
 void OutputFolder::end(OutputFile& file) {
     if (file.ended()) return;
     file.markEnded();
+    unsettled_ = true;
     writeGathered({pace_, gathered_, answering_});
     if (file.onItsWay()) {
         answering_.whileCalling([&file] { file.writeOutRest(); });
@@ -77,10 +78,12 @@ void OutputFolder::passOnShortFiles() {
     shortBytes_ = 0;
 }
 
-void OutputFolder::awaitEntries() {
+void OutputFolder::awaitEverything() {
+    if (!unsettled_) return;
     if (shortFilesOnTheirWay_.valid()) answering_.whileAwaiting(shortFilesOnTheirWay_);
     answering_.whileCalling(shortFiles_.takeWhole(folder_.path()));
     shortBytes_ = 0;
+    unsettled_ = false;
 }
 
 }  // namespace quorvel

@@ -45,6 +45,8 @@ class OutputFolder {
     // `file` is complete and goes in place now; its bytes reach the medium with the rest of the
     // run's files (a piece of a set, which makes no set without its first piece).
     void place(OutputFile& file);
+    // Returns once every file placed or ended so far is on the medium, with their entries.
+    void awaitEverything();
     // `file` is complete and goes in place last: every file placed before it, and its own bytes,
     // on the medium with their entries first (the first piece, which makes the set whole); its
     // own entry is there too when this returns.
@@ -55,7 +57,6 @@ class OutputFolder {
 
   private:
     void passOnShortFiles();
-    void awaitEntries();
 
     Folder folder_;
     Answering& answering_;
@@ -64,6 +65,7 @@ class OutputFolder {
     ShortFiles shortFiles_;
     std::int64_t shortBytes_ = 0;  // of short files not yet passed on
     std::future<void> shortFilesOnTheirWay_;
+    bool unsettled_ = false;  // files ended since awaitEverything() last returned
 };
 
 }  // namespace quorvel
