@@ -20,6 +20,13 @@ bool endsWithIgnoringCase(const std::string& text, const std::string& suffix) {
     });
 }
 
+// Where the digits before the extension of `path`, a name ending in ".xst", begin.
+std::size_t numberStart(const std::string& path) {
+    std::size_t start = path.size() - std::char_traits<char>::length(extension);
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(path[start - 1]))) --start;
+    return start;
+}
+
 bool isNetworkPath(const std::string& path, char separator) {
     return path.size() >= 2 && path[0] == separator && path[1] == separator;
 }
@@ -59,7 +66,7 @@ std::string piecePath(const std::string& savePath, const std::string& sourcePath
     return inFolder(savePath, pieceName(sourcePath, n, separator), separator);
 }
 
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==
                std::tolower(static_cast<unsigned char>(y));
@@ -79,10 +86,9 @@ std::string pieceOfSet(const std::string& prefix, std::int32_t n) {
 }
 
 std::optional<std::int32_t> pieceNumber(const std::string& path) {
-    if (!endsWithIgnoringCase(path, extension)) return std::nullopt;
+    if (!isPieceFile(path)) return std::nullopt;
     const std::size_t end = path.size() - std::char_traits<char>::length(extension);
-    std::size_t start = end;
-    while (start > 0 && std::isdigit(static_cast<unsigned char>(path[start - 1]))) --start;
+    const std::size_t start = numberStart(path);
     if (start == end || start == 0 || path[start - 1] != '_' || path[start] == '0' ||
         end - start > 5) {
         return std::nullopt;
@@ -93,10 +99,7 @@ std::optional<std::int32_t> pieceNumber(const std::string& path) {
 }
 
 std::string prefixOfPiece(const std::string& path) {
-    const std::size_t end = path.size() - std::char_traits<char>::length(extension);
-    std::size_t start = end;
-    while (start > 0 && std::isdigit(static_cast<unsigned char>(path[start - 1]))) --start;
-    return path.substr(0, start);
+    return pieceNumber(path) ? path.substr(0, numberStart(path)) : std::string();
 }
 
 std::string joinedName(const std::string& firstPiece, char separator) {

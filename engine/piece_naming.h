@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -32,7 +33,7 @@ std::string piecePath(const std::string& savePath, const std::string& sourcePath
                       char separator = nativeSeparator);
 
 // True when the two texts are the same, letter case aside.
-bool sameIgnoringCase(const std::string& a, const std::string& b);
+bool sameIgnoringCase(std::string_view a, std::string_view b);
 
 // True when the path ends in ".xst", letter case aside: a piece is never cut again.
 bool isPieceFile(const std::string& path);
@@ -49,7 +50,8 @@ std::string pieceOfSet(const std::string& prefix, std::int32_t n);
 // The number of the piece at `path`, named "<prefix><n>.xst" with n from 1 to 32,767 written
 // without a leading zero, letter case aside; nothing for any other name.
 std::optional<std::int32_t> pieceNumber(const std::string& path);
-// The path up to and including the "_" before the number of the piece at `path`.
+// The path up to and including the "_" before the number of the piece at `path`; empty for a
+// path that pieceNumber() takes for no piece.
 std::string prefixOfPiece(const std::string& path);
 
 // The name of the file the set was cut from: the first piece's name without "_1.xst".

@@ -71,6 +71,30 @@ TEST(PieceNaming, OnlyTheFirstPieceStartsAJoinAndNoPieceIsCutAgain) {
     EXPECT_FALSE(isPieceFile("xst"));
 }
 
+// The names a double-click or a drop brings: only "<prefix><n>.xst" with n from 1 to 32,767 is a
+// piece, and a name of any length, the shortest too, is read safely.
+TEST(PieceNaming, APieceIsKnownByItsNumberAndAnyOtherNameIsNone) {
+    struct Case {
+        const char* path;
+        std::optional<std::int32_t> number;
+        const char* prefix;
+    };
+    for (const Case& c : {Case{"/in/a.bin_2.xst", 2, "/in/a.bin_"},
+                          Case{"/in/A.BIN_32767.XST", 32767, "/in/A.BIN_"},
+                          Case{"_1.xst", 1, "_"},
+                          Case{"/in/a.bin_32768.xst", std::nullopt, ""},
+                          Case{"/in/a.bin_02.xst", std::nullopt, ""},
+                          Case{"/in/a.bin_.xst", std::nullopt, ""},
+                          Case{"/in/a.bin2.xst", std::nullopt, ""},
+                          Case{"1.xst", std::nullopt, ""},
+                          Case{"/in/photo.jpg", std::nullopt, ""},
+                          Case{"/a", std::nullopt, ""},
+                          Case{"", std::nullopt, ""}}) {
+        EXPECT_EQ(pieceNumber(c.path), c.number) << c.path;
+        EXPECT_EQ(prefixOfPiece(c.path), c.prefix) << c.path;
+    }
+}
+
 TEST(PieceNaming, TheFolderOfAPathKeepsARootWhole) {
     EXPECT_EQ(folderOf(R"(C:\data\a.bin)", '\\'), R"(C:\data)");
     EXPECT_EQ(folderOf(R"(C:\a.bin)", '\\'), R"(C:\)");
