@@ -92,7 +92,7 @@ class TerminalHost final : public RunHost {
     void answer() override {}
     bool stopRequested() const override { return stopSignal() != 0; }
     void progressWithin(std::int32_t piece, std::int32_t, double done) override {
-        show(before(piece) + static_cast<std::int64_t>(done * static_cast<double>(length(piece))),
+        show(piecesDone_ + static_cast<std::int64_t>(done * static_cast<double>(length(piece))),
              false);
     }
     void report(const std::string& message) override { fail(message); }
@@ -108,12 +108,10 @@ class TerminalHost final : public RunHost {
     std::int64_t length(std::int32_t piece) const {
         return lengths_[static_cast<std::size_t>(piece - 1)];
     }
-    std::int64_t before(std::int32_t piece) const {
-        return std::accumulate(lengths_.begin(), lengths_.begin() + (piece - 1), std::int64_t{0});
-    }
     void pieceDone(std::int32_t piece, const char* completion) {
         const bool last = piece == static_cast<std::int32_t>(lengths_.size());
-        show(before(piece) + length(piece), last);
+        piecesDone_ += length(piece);
+        show(piecesDone_, last);
         if (!last) return;
         std::cout << completion << std::endl;
         completed_ = true;
@@ -140,6 +138,7 @@ class TerminalHost final : public RunHost {
 
     std::vector<std::int64_t> lengths_;
     std::int64_t total_ = 0;
+    std::int64_t piecesDone_ = 0;  // the bytes of the pieces done
     bool deleting_;
     bool showing_;
     bool completed_ = false;

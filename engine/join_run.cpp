@@ -1,6 +1,5 @@
 #include "engine/join_run.h"
 
-#include <cctype>
 #include <numeric>
 
 #include "engine/free_space.h"
@@ -45,13 +44,6 @@ void requireCountedLength(const File& piece, std::int64_t counted) {
     }
 }
 
-
-std::string caseFolded(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return folded;
-}
-
 // The record's text, read whole: a record is small, and one far longer is none. Each of its lines
 // names the piece of this set it stands for, whatever the letter case of either.
 record::SetRecord readRecord(const FoundFile& found, const PieceLookup& lookup,
@@ -65,12 +57,9 @@ record::SetRecord readRecord(const FoundFile& found, const PieceLookup& lookup,
         throw refuse("it is far longer than any record");
     }
     std::string text(static_cast<std::size_t>(file.lengthWhenOpened()), '\0');
-    for (std::size_t done = 0; done < text.size();) {
-        done += static_cast<std::size_t>(readSome(file, text.data() + done,
-                                                  static_cast<std::int64_t>(text.size() - done)));
-    }
+    readExactly(file, text.data(), file.lengthWhenOpened());
     const auto namesThePiece = [&](std::int32_t n, std::string_view name) {
-        if (caseFolded(name) == caseFolded(lookup.pieceName(n))) return;
+        if (naming::sameIgnoringCase(name, lookup.pieceName(n))) return;
         throw record::Unreadable("it names " + std::string(name) + " as piece " +
                                  std::to_string(n) + " of " + joinedName);
     };
@@ -86,7 +75,7 @@ record::SetRecord readRecord(const FoundFile& found, const PieceLookup& lookup,
 JoinRun::JoinRun(const JoinRequest& request, RunHost& host)
     : request_(request),
       host_(host),
-      answering_([&host] { host.answer(); }, [&host] { return host.stopRequested(); }),
+      answering_(answeringFor(host)),
       prefix_(naming::setPrefix(request.firstPiece)),
       lookup_(prefix_, [this] { answering_.nowAndThen(); }),
       targetPath_(naming::joinedPath(request.savePath, request.firstPiece)) {
@@ -149,7 +138,7 @@ void JoinRun::run() {
     File first = File::openForReading(request_.firstPiece);  // the chosen file itself
     const std::unique_ptr<OutputFile> output = into.create(name, first.permissions());
     for (std::int32_t n = 1; n <= pieceCount(); ++n) {
-        if (n > 1) yieldBetweenPieces();
+        if (n > 1) yieldBetweenPieces(host_, answering_);
         append(n, n == 1 ? std::move(first) : openPiece(lookup_, prefix_, n), into, *output);
         // The joined file is in place and on the medium, every piece checked, before the last
         // piece is told of, which reports success and may delete the pieces.
@@ -161,12 +150,6 @@ void JoinRun::run() {
     }
 }
 
-void JoinRun::yieldBetweenPieces() {
-    host_.yieldBetweenPieces();
-    answering_.answered();
-    if (host_.stopRequested()) throw RunCancelled();
-}
-
 // The piece is closed as soon as it is appended. A damaged piece is refused as soon as its digest
 // is known: at the latest a few hundred KiB later.
 void JoinRun::append(std::int32_t n, File piece, OutputFolder& into, OutputFile& output) {
@@ -175,14 +158,8 @@ void JoinRun::append(std::int32_t n, File piece, OutputFolder& into, OutputFile&
     const std::string name = naming::fileName(piece.path());
     if (name != lookup_.pieceName(n)) readOtherwise_.emplace(n, name);
     ++read_;
-    into.copy(
-        piece, output, length,
-        [this, n, length](std::int64_t onMedium) {
-            host_.progressWithin(n, pieceCount(),
-                                 static_cast<double>(onMedium) / static_cast<double>(length));
-            answering_.now();
-        },
-        digests_.get());
+    into.copy(piece, output, length,
+              progressOfPiece(host_, answering_, n, pieceCount(), length), digests_.get());
     if (!digests_) return;
     digests_->endPiece();
     checkDigests(false);

@@ -46,7 +46,6 @@ class JoinRun final : public JoinedSet {
   private:
     void countByRecord(const FoundFile& recordFile);
     void countByNames();
-    void yieldBetweenPieces();
     void append(std::int32_t n, File piece, OutputFolder& into, OutputFile& output);
     // Each piece whose digest is known so far matches the record's; with `all`, every piece's.
     void checkDigests(bool all);

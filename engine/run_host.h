@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "platform/copy/answering.h"
 
 namespace quorvel {
 
@@ -46,5 +49,17 @@ class RunHost {
     virtual void pieceJoined(const std::int32_t& curNum, const std::int32_t& totalNum,
                              JoinedSet& set) = 0;
 };
+
+// A run's chances to answer, given to `host`, which also says when the run is to stop.
+Answering answeringFor(RunHost& host);
+// The yield between two pieces, which counts as an answer; throws RunCancelled once the run is to
+// stop.
+void yieldBetweenPieces(RunHost& host, Answering& answering);
+// For after each step of the copy of piece `piece` of `pieceCount`, `length` bytes long: the host
+// shows the share of it on the medium, and the run answers.
+std::function<void(std::int64_t onMedium)> progressOfPiece(RunHost& host, Answering& answering,
+                                                           std::int32_t piece,
+                                                           std::int32_t pieceCount,
+                                                           std::int64_t length);
 
 }  // namespace quorvel

@@ -43,7 +43,7 @@ class Split {
     Split(const SplitRequest& request, RunHost& host)
         : request_(request),
           host_(host),
-          answering_([&host] { host.answer(); }, [&host] { return host.stopRequested(); }),
+          answering_(answeringFor(host)),
           firstPiecePath_(naming::piecePath(request.savePath, request.sourcePath, 1)),
           source_(File::openForReading(request.sourcePath)),
           length_(source_.length()),
@@ -59,7 +59,7 @@ class Split {
         removeOldSet();
         try {
             for (std::int32_t n = 1; n <= request_.partCount; ++n) {
-                if (n > 1) yieldBetweenPieces();
+                if (n > 1) yieldBetweenPieces(host_, answering_);
                 requireBytes(n);
                 writePiece(n);
             }
@@ -140,12 +140,6 @@ class Split {
         }
     }
 
-    void yieldBetweenPieces() {
-        host_.yieldBetweenPieces();
-        answering_.answered();
-        if (host_.stopRequested()) throw RunCancelled();
-    }
-
     // Each piece is written under a temporary name and put in place once complete: no piece name
     // ever holds partial content, and a link or a file that was there is replaced, never written
     // through. The first waits under its temporary name until the set is whole.
@@ -153,14 +147,9 @@ class Split {
         const std::string name = nameOf(n);
         refuseTheSourceItself(source_, pieces_.folder(), name);
         std::unique_ptr<OutputFile> piece = pieces_.create(name, permissions_);
-        pieces_.copy(
-            source_, *piece, lengthOf(n),
-            [this, n](std::int64_t onMedium) {
-                host_.progressWithin(n, request_.partCount,
-                                     static_cast<double>(onMedium) / static_cast<double>(lengthOf(n)));
-                answering_.now();
-            },
-            &digests_);
+        pieces_.copy(source_, *piece, lengthOf(n),
+                     progressOfPiece(host_, answering_, n, request_.partCount, lengthOf(n)),
+                     &digests_);
         digests_.endPiece();
         requireUnchanged(source_, length_);
         if (n == 1) {

@@ -94,9 +94,4 @@ void waitAnswering(std::future<void>& done, const std::function<void()>& answer)
     if (answerFailed) std::rethrow_exception(answerFailed);
 }
 
-void waitWhileAnswering(std::function<void()> call, const std::function<void()>& answer) {
-    std::future<void> done = callInTurn(std::move(call));
-    waitAnswering(done, answer);
-}
-
 }  // namespace quorvel

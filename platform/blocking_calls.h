@@ -18,7 +18,4 @@ std::future<void> callInTurn(std::function<void()> call);
 // call is over, unless the call failed itself, whose error is never dropped.
 void waitAnswering(std::future<void>& done, const std::function<void()>& answer);
 
-// Both: the call made on that thread while this one answers.
-void waitWhileAnswering(std::function<void()> call, const std::function<void()>& answer);
-
 }  // namespace quorvel

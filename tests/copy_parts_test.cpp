@@ -119,15 +119,14 @@ TEST(BlockingCalls, AWaitAnswersUntilTheCallIsOverAndKeepsTheCallsError) {
         std::atomic<int> answers = 0;
         std::string thrown;
         try {
-            waitWhileAnswering(
-                [&] {
-                    while (answers < 3) std::this_thread::sleep_for(1ms);
-                    if (c.callFails) throw RunError("Input/output error");
-                },
-                [&] {
-                    ++answers;
-                    if (c.answerThrows) throw std::runtime_error("answer");
-                });
+            std::future<void> done = callInTurn([&] {
+                while (answers < 3) std::this_thread::sleep_for(1ms);
+                if (c.callFails) throw RunError("Input/output error");
+            });
+            waitAnswering(done, [&] {
+                ++answers;
+                if (c.answerThrows) throw std::runtime_error("answer");
+            });
         } catch (const std::exception& error) {
             thrown = error.what();
         }

@@ -19,6 +19,11 @@ class BytesSeen {
 // Reads at least one and at most `wanted` bytes from the current position of `from` into
 // `buffer`, and tells how many. A file that ends there is an error.
 std::int64_t readSome(File& from, char* buffer, std::int64_t wanted);
+// Reads exactly `length` bytes from the current position of `from`; a file that ends sooner is an
+// error.
+inline void readExactly(File& from, char* buffer, std::int64_t length) {
+    for (std::int64_t done = 0; done < length;) done += readSome(from, buffer + done, length - done);
+}
 // Writes `length` bytes at the current position of `to`; a system that writes none is an error.
 void writeAll(File& to, const char* bytes, std::int64_t length);
 

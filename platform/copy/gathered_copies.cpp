@@ -15,7 +15,7 @@ void GatheredCopies::gather(File& from, OutputFile& into, std::int64_t length, B
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(capacity);
     into_ = &into;
     char* start = buffer_.get() + length_;
-    for (std::int64_t done = 0; done < length;) done += readSome(from, start + done, length - done);
+    readExactly(from, start, length);
     length_ += length;
     if (seen) seen->take({start, static_cast<std::size_t>(length)});
 }

@@ -25,7 +25,7 @@ void OutputFolder::removeStaleTemporaries() const {
 
 void OutputFolder::copy(File& from, OutputFile& into, std::int64_t length,
                         const std::function<void(std::int64_t)>& afterStep, BytesSeen* seen) {
-    copyBytes(from, into, length, {pace_, gathered_, answering_}, afterStep, seen);
+    copyBytes(from, into, length, parts(), afterStep, seen);
 }
 
 void OutputFolder::place(OutputFile& file) {
@@ -43,13 +43,17 @@ void OutputFolder::placeLast(OutputFile& file) {
 }
 
 void OutputFolder::placeDurably(OutputFile& file) {
-    writeGathered({pace_, gathered_, answering_});
+    writeGathered(parts());
     answering_.whileCalling([&file, folder = folder_.path()] {
         file.writeOutRest();
         file.flush();
         file.putInPlace();
         syncFolder(folder);
     });
+}
+
+CopyParts OutputFolder::parts() {
+    return {pace_, gathered_, answering_};
 }
 
 // A file of several steps has at most three still to come, and waits for them alone. Files
@@ -60,7 +64,7 @@ void OutputFolder::end(OutputFile& file) {
     if (file.ended()) return;
     file.markEnded();
     unsettled_ = true;
-    writeGathered({pace_, gathered_, answering_});
+    writeGathered(parts());
     if (file.onItsWay()) {
         answering_.whileCalling([&file] { file.writeOutRest(); });
         return;

@@ -16,6 +16,8 @@
 
 namespace quorvel {
 
+struct CopyParts;
+
 // What a run writes into one folder, and the one place that says in which order it reaches the
 // medium: each file is written under a temporary name, goes on its way to the medium step by
 // step as it is written, and is put in place once complete, in one of the three orders below.
@@ -57,6 +59,8 @@ class OutputFolder {
 
   private:
     void passOnShortFiles();
+    // What each copy into the folder's files shares.
+    CopyParts parts();
 
     Folder folder_;
     Answering& answering_;

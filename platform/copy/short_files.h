@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +20,10 @@ class ShortFiles {
     ShortFiles(const ShortFiles&) = delete;
     ShortFiles& operator=(const ShortFiles&) = delete;
     ~ShortFiles();
+
+    // Files a batch holds at most: well below the usual limit of 1,024 descriptors, with two
+    // batches open.
+    static constexpr std::size_t mostInABatch = 256;
 
     // `file` ends after `length` bytes and is about to be closed.
     void add(const File& file, std::int64_t length);

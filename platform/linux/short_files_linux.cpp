@@ -10,13 +10,6 @@
 #include "platform/run_error.h"
 
 namespace quorvel {
-namespace {
-
-// Well below the usual limit of 1,024 descriptors, with two batches open.
-constexpr std::size_t mostShortFiles = 256;
-
-}  // namespace
-
 struct ShortFiles::Batch {
     struct Pending {
         UniqueFd fd;
@@ -47,7 +40,7 @@ void ShortFiles::add(const File& file, std::int64_t length) {
 }
 
 bool ShortFiles::full() const {
-    return filling_->files.size() >= mostShortFiles;
+    return filling_->files.size() >= mostInABatch;
 }
 
 std::function<void()> ShortFiles::takeBatch() {

@@ -3,19 +3,20 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -287,7 +288,6 @@ class QtToolkit::MainWindow : public QWidget {
         return paths;
     }
 
-  private:
     QtToolkit& kit_;
 };
 
@@ -472,11 +472,7 @@ void QtToolkit::doEvents() {
 }
 
 void QtToolkit::repaint() {
-    struct Repainting {
-        bool& flag;
-        explicit Repainting(bool& f) : flag(f) { flag = true; }
-        ~Repainting() { flag = false; }
-    } repainting(repainting_);
+    const QScopedValueRollback<bool> repainting(repainting_, true);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

@@ -39,9 +39,8 @@ void ShortFiles::add(const File& file, std::int64_t) {
     filling_->files.push_back({std::move(handle), file.name()});
 }
 
-// As on any system, a batch holds a few hundred files at most.
 bool ShortFiles::full() const {
-    return filling_->files.size() >= 256;
+    return filling_->files.size() >= mostInABatch;
 }
 
 std::function<void()> ShortFiles::takeBatch() {
