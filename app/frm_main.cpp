@@ -84,12 +84,18 @@ void frmMain::report(const std::string& message) {
     toolkit_.messageBox(message, executableName());
 }
 
-void frmMain::yieldBetweenPieces() { toolkit_.doEvents(); }
+void frmMain::yieldBetweenPieces() {
+    toolkit_.doEvents();
+}
 
-void frmMain::answer() { toolkit_.repaint(); }
+void frmMain::answer() {
+    toolkit_.repaint();
+}
 
 // A signal that asks the program to end stops a run as the close box does.
-bool frmMain::stopRequested() const { return toolkit_.windowClosed() || stopSignal() != 0; }
+bool frmMain::stopRequested() const {
+    return toolkit_.windowClosed() || stopSignal() != 0;
+}
 
 // A step of a long piece is where a click on the update link, held while the run waited, is
 // taken.

@@ -17,7 +17,7 @@ namespace quorvel {
 // are the engine's: the window starts them where the pickers and the start command leave its
 // fields, and answers them as their host, piece by piece.
 class frmMain : private RunHost {
-public:
+  public:
     explicit frmMain(Toolkit& toolkit);
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;
@@ -59,7 +59,7 @@ public:
     void UpdateCombineProgress(const std::int32_t& curNum, const std::int32_t& totalNum,
                                JoinedSet& set);
 
-private:
+  private:
     void SplitFile();
     void CombineFiles();
 

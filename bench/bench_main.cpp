@@ -499,11 +499,12 @@ void printSummary(const Results& few, const Results& many, const std::vector<con
             hashedBytes += samples.hashedBytes;
             hashingSeconds += samples.hashingSeconds;
         }
-        peakRssMib = std::max(peakRssMib,
-                              worstOf(*results, build, [](const Samples& s) { return s.peakRssMib; }));
+        peakRssMib = std::max(
+            peakRssMib, worstOf(*results, build, [](const Samples& s) { return s.peakRssMib; }));
         if (results == slow) continue;
-        longestStallMs = std::max(
-            longestStallMs, worstOf(*results, build, [](const Samples& s) { return s.longestStallMs; }));
+        longestStallMs =
+            std::max(longestStallMs,
+                     worstOf(*results, build, [](const Samples& s) { return s.longestStallMs; }));
     }
     std::printf(
         "%s split_vs_cp=%.2f join_vs_cp=%.2f split_vs_gnu=%.2f join_vs_cat=%.2f "

@@ -106,10 +106,10 @@ void JoinRun::countByRecord(const FoundFile& recordFile) {
     const std::int32_t count = record_->pieceCount();
     for (std::int32_t n = 1; n <= count; ++n) {
         answering_.nowAndThen();
-        const auto found = n == 1 ? std::optional<FoundFile>(FoundFile{
-                                        naming::fileName(request_.firstPiece), request_.firstPiece,
-                                        lengths_.front()})
-                                  : lookup_.find(n);
+        const auto found =
+            n == 1 ? std::optional<FoundFile>(FoundFile{naming::fileName(request_.firstPiece),
+                                                        request_.firstPiece, lengths_.front()})
+                   : lookup_.find(n);
         if (!found) {
             throw RunError(lookup_.pieceName(n) + " is missing: the set has " +
                            std::to_string(count) + " pieces.");
@@ -158,8 +158,8 @@ void JoinRun::append(std::int32_t n, File piece, OutputFolder& into, OutputFile&
     const std::string name = naming::fileName(piece.path());
     if (name != lookup_.pieceName(n)) readOtherwise_.emplace(n, name);
     ++read_;
-    into.copy(piece, output, length,
-              progressOfPiece(host_, answering_, n, pieceCount(), length), digests_.get());
+    into.copy(piece, output, length, progressOfPiece(host_, answering_, n, pieceCount(), length),
+              digests_.get());
     if (!digests_) return;
     digests_->endPiece();
     checkDigests(false);

@@ -10,8 +10,8 @@
 #include "engine/piece_lookup.h"
 #include "engine/run_host.h"
 #include "engine/set_record.h"
-#include "platform/copy/digests_beside.h"
 #include "platform/copy/answering.h"
+#include "platform/copy/digests_beside.h"
 #include "platform/copy/output_folder.h"
 
 namespace quorvel {
@@ -64,7 +64,7 @@ class JoinRun final : public JoinedSet {
     std::optional<record::SetRecord> record_;
     std::string recordPath_;
     std::unique_ptr<DigestsBeside> digests_;
-        std::int32_t checked_ = 0;  // pieces whose digests matched
+    std::int32_t checked_ = 0;  // pieces whose digests matched
     // The pieces read so far, and the names of those not spelt as the set spells them.
     std::int32_t read_ = 0;
     std::unordered_map<std::int32_t, std::string> readOtherwise_;

@@ -57,7 +57,9 @@ PieceLookup::PieceLookup(std::string prefix, std::function<void()> answering)
       stem_(folder_.nameOf(prefix_)),
       answering_(std::move(answering)) {}
 
-std::string PieceLookup::pieceName(std::int32_t n) const { return naming::pieceOfSet(stem_, n); }
+std::string PieceLookup::pieceName(std::int32_t n) const {
+    return naming::pieceOfSet(stem_, n);
+}
 
 std::optional<FoundFile> PieceLookup::find(std::int32_t n) {
     if (auto exact = ordinaryFile(pieceName(n))) return exact;

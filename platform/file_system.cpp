@@ -16,9 +16,9 @@ std::string folderOf(const std::string& path, char separator) {
 }
 
 std::string uniqueNameSuffix() {
-    static std::mt19937_64 generator{std::random_device{}() ^
-                                     static_cast<std::uint64_t>(
-                                         std::chrono::steady_clock::now().time_since_epoch().count())};
+    static std::mt19937_64 generator{
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
     constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string suffix;
     for (int i = 0; i < 10; ++i) suffix += digits[generator() % 36];
@@ -26,7 +26,9 @@ std::string uniqueNameSuffix() {
 }
 
 // The folder of any name in it: a root keeps its separator, the current folder is ".".
-std::string Folder::path() const { return folderOf(pathOf("name")); }
+std::string Folder::path() const {
+    return folderOf(pathOf("name"));
+}
 
 Folder Folder::containing(const std::string& path) {
     return Folder(path.substr(0, path.rfind(nativeSeparator) + 1));  // npos + 1: no folder named

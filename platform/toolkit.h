@@ -11,7 +11,7 @@ namespace quorvel {
 
 // What the window asks of whatever shows it: Qt, Win32, or the headless toolkit of the tests.
 class Toolkit {
-public:
+  public:
     virtual ~Toolkit() = default;
 
     virtual void createWindow(const WindowDesign& design) = 0;
@@ -48,11 +48,11 @@ public:
         }
     }
 
-protected:
+  protected:
     // An activation of `control` that repaint() takes but may not handle.
     void hold(Control& control) { held_.push_back(&control); }
 
-private:
+  private:
     std::vector<Control*> held_;
 };
 

@@ -72,9 +72,9 @@ TEST(Pace, CallsCopyAboutTenMillisecondsWorthWithinTheirBounds) {
         Clock::duration took;
         std::int64_t next;
     };
-    for (const Case& c : {Case{1 * mib, 1ms, 4 * mib}, Case{1 * mib, 10ms, 1 * mib},
-                          Case{1 * mib, 1s, 64 * kib}, Case{100 * kib, 10ms, 64 * kib},
-                          Case{200 * kib, 10ms, 192 * kib}}) {
+    for (const Case& c :
+         {Case{1 * mib, 1ms, 4 * mib}, Case{1 * mib, 10ms, 1 * mib}, Case{1 * mib, 1s, 64 * kib},
+          Case{100 * kib, 10ms, 64 * kib}, Case{200 * kib, 10ms, 192 * kib}}) {
         FakeClock clock;
         Pace pace(clock.function());
         EXPECT_EQ(pace.callSize(), 4 * mib);  // until the first call is timed
@@ -162,7 +162,9 @@ TEST(Answering, AStopWinsOnceTheCallIsOver) {
 // Every byte that passes, in order.
 struct Seen : BytesSeen {
     std::string bytes;
-    void take(std::span<const char> passing) override { bytes.append(passing.begin(), passing.end()); }
+    void take(std::span<const char> passing) override {
+        bytes.append(passing.begin(), passing.end());
+    }
 };
 
 class OutputFolderTest : public ::testing::Test {
@@ -226,9 +228,8 @@ TEST_F(OutputFolderTest, ALongCopyTellsOfItsBytesOnTheMediumStepByStep) {
     OutputFolder folder(dir / "any", answering, [&now] { return now += 20ms; });  // a slow disk
     const auto piece = folder.create("piece", 0600);
     std::vector<std::int64_t> onMedium;
-    folder.copy(source, *piece, 4 * mib, [&](std::int64_t bytesThere) {
-        onMedium.push_back(bytesThere);
-    });
+    folder.copy(source, *piece, 4 * mib,
+                [&](std::int64_t bytesThere) { onMedium.push_back(bytesThere); });
     folder.placeLast(*piece);
     EXPECT_GE(onMedium.size(), 8u);  // steps of 256 KiB at this pace
     EXPECT_TRUE(std::is_sorted(onMedium.begin(), onMedium.end()));

@@ -166,8 +166,8 @@ TEST_F(FaultTest, AWriteOfNothingEndsTheSplitNamingThePiece) {
         const faults::Switch nothing(faults::writesNothing);
         split(source, out.path(), "3");
     });
-    expectCleanFailure(outcome, {out / "a.bin_1.xst", "No space left on device",
-                                 text::splitIncomplete});
+    expectCleanFailure(outcome,
+                       {out / "a.bin_1.xst", "No space left on device", text::splitIncomplete});
     EXPECT_TRUE(out.names().empty());
 }
 

@@ -31,7 +31,9 @@ struct NotingHost : RunHost {
     }
     void answer() override { ++answers; }
     bool stopRequested() const override { return stop; }
-    void progressWithin(std::int32_t, std::int32_t, double done) override { shares.push_back(done); }
+    void progressWithin(std::int32_t, std::int32_t, double done) override {
+        shares.push_back(done);
+    }
     void report(const std::string& message) override { told.push_back(message); }
     void pieceSplit(const SplitPiece& data, std::int64_t l, std::int16_t num) override {
         told.push_back("piece " + std::to_string(num) + ": " + std::to_string(l) + " bytes");
@@ -71,9 +73,8 @@ TEST_F(Engine, AJoinTellsOfEachPieceAndDeletesTheSetWhenAsked) {
     EXPECT_EQ(join.pieceCount(), 3);
     EXPECT_EQ(join.targetPath(), out / "a.bin");
     join.run();
-    EXPECT_EQ(host.told,
-              (std::vector<std::string>{"joined 1 of 3", "yield", "joined 2 of 3", "yield",
-                                        "joined 3 of 3"}));
+    EXPECT_EQ(host.told, (std::vector<std::string>{"joined 1 of 3", "yield", "joined 2 of 3",
+                                                   "yield", "joined 3 of 3"}));
     EXPECT_EQ(bytesOf(out / "a.bin"), "0123456789");
     EXPECT_EQ(dir.names(), std::vector<std::string>{"b.bin_1.xst"});
 }

@@ -380,7 +380,9 @@ TEST_P(CaseTwins, ASplitLeavesTheSetOfAFileSpeltOtherwiseWhole) {
     writeBytes(disk + "/A.BIN", older);
     split(disk + "/A.BIN", disk, "5");
     ASSERT_EQ(lastMessage(), text::splitDone);
-    for (int n = 1; n <= 5; ++n) fs::rename(pieceIn(disk, "A.BIN", n), pieceIn(disk, "A.BIN", n, ".XST"));
+    for (int n = 1; n <= 5; ++n) {
+        fs::rename(pieceIn(disk, "A.BIN", n), pieceIn(disk, "A.BIN", n, ".XST"));
+    }
     fs::rename(disk + "/A.BIN_set.sha256", disk + "/A.BIN_SET.SHA256");
     fs::remove(disk + "/A.BIN");
     writeBytes(disk + "/a.bin", newer);

@@ -398,8 +398,8 @@ void CALLBACK endTheSession(HWND window, UINT, UINT_PTR timer, DWORD) {
 TEST_F(Win32Window, TheSessionsEndStopsARunAsAClose) {
     wchar_t temporary[MAX_PATH];
     GetTempPathW(MAX_PATH, temporary);
-    const std::string folder = narrowed(temporary) + "quorvel-session-" +
-                               std::to_string(GetCurrentProcessId());
+    const std::string folder =
+        narrowed(temporary) + "quorvel-session-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryW(widened(folder).c_str(), nullptr);
     const std::string source = folder + "\\a.bin";
     {

@@ -22,7 +22,8 @@ std::int64_t readSome(File& from, char* buffer, std::int64_t wanted);
 // Reads exactly `length` bytes from the current position of `from`; a file that ends sooner is an
 // error.
 inline void readExactly(File& from, char* buffer, std::int64_t length) {
-    for (std::int64_t done = 0; done < length;) done += readSome(from, buffer + done, length - done);
+    std::int64_t done = 0;
+    while (done < length) done += readSome(from, buffer + done, length - done);
 }
 // Writes `length` bytes at the current position of `to`; a system that writes none is an error.
 void writeAll(File& to, const char* bytes, std::int64_t length);

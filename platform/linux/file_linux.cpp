@@ -53,7 +53,6 @@ std::optional<std::int64_t> ordinaryFileLengthAt(int at, const std::string& name
     return status.st_size;
 }
 
-
 }  // namespace
 
 File::File(NativeHandle handle, std::string path, std::string name)
@@ -162,7 +161,8 @@ File Folder::createTemporary(const std::string& stem, unsigned permissions,
 
 bool Folder::removeIfUnheld(const std::string& name) const {
     const std::string lookup = lookedUp(handle_, *this, name);
-    const UniqueFd fd(::openat(handle_, lookup.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    const UniqueFd fd(
+        ::openat(handle_, lookup.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat status {};
     if (!fd || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;

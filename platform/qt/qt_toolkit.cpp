@@ -326,8 +326,8 @@ QWidget* QtToolkit::window() const {
 void QtToolkit::createWindow(const WindowDesign& design) {
     window_ = std::make_unique<MainWindow>(*this);
     if (stopSignalDescriptor() >= 0) {
-        stopSignals_ = std::make_unique<QSocketNotifier>(stopSignalDescriptor(),
-                                                         QSocketNotifier::Read);
+        stopSignals_ =
+            std::make_unique<QSocketNotifier>(stopSignalDescriptor(), QSocketNotifier::Read);
         QObject::connect(stopSignals_.get(), &QSocketNotifier::activated, window_.get(), [this] {
             stopSignals_->setEnabled(false);
             window_->close();
@@ -541,7 +541,9 @@ bool QtToolkit::meantForTheLink(const QEvent& event) const {
 
 bool QtToolkit::activatesTheLink(const QEvent& event) const {
     if (!meantForTheLink(event)) return false;
-    if (event.type() == QEvent::KeyPress) return !static_cast<const QKeyEvent&>(event).isAutoRepeat();
+    if (event.type() == QEvent::KeyPress) {
+        return !static_cast<const QKeyEvent&>(event).isAutoRepeat();
+    }
     return event.type() == QEvent::MouseButtonRelease &&
            static_cast<const QMouseEvent&>(event).button() == Qt::LeftButton;
 }

@@ -124,10 +124,9 @@ File Folder::createTemporary(const std::string& stem, unsigned /*permissions*/,
 }
 
 bool Folder::removeIfUnheld(const std::string& name) const {
-    const OwnedHandle alone(CreateFileW(widened(pathOf(name)).c_str(), DELETE, 0, nullptr,
-                                        OPEN_EXISTING,
-                                        FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
-                                        nullptr));
+    const OwnedHandle alone(
+        CreateFileW(widened(pathOf(name)).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     return static_cast<bool>(alone);
 }
 

@@ -86,8 +86,8 @@ StartedProgram startProgram(const std::string& program, const std::string& argum
         throwSystemError("Cannot start", program);
     }
     const OwnedHandle thread(started.hThread);
-    return StartedProgram(
-        std::make_unique<StartedProgram::Watch>(StartedProgram::Watch{OwnedHandle(started.hProcess)}));
+    return StartedProgram(std::make_unique<StartedProgram::Watch>(
+        StartedProgram::Watch{OwnedHandle(started.hProcess)}));
 }
 
 std::string executableName() {

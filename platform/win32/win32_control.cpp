@@ -11,8 +11,8 @@
 #include "platform/legible_color.h"
 #include "platform/process.h"
 #include "platform/run_error.h"
-#include "platform/win32/scoped_gdi.h"
 #include "platform/win32/resource_ids.h"
+#include "platform/win32/scoped_gdi.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_toolkit.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/run_error.h"
-#include "platform/win32/scoped_gdi.h"
 #include "platform/win32/resource_ids.h"
+#include "platform/win32/scoped_gdi.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_control.h"
 #include "platform/wrap_text.h"
@@ -311,9 +311,9 @@ void Win32Toolkit::repaint() {
         UINT first, last;
     };
     constexpr Range notClientInput[] = {
-        {0, WM_KEYFIRST - 1},                    // paint, close and the frame's mouse (WM_NC*)
-        {WM_SYSKEYDOWN, WM_SYSDEADCHAR},         // Alt+F4
-        {WM_KEYLAST + 1, WM_MOUSEFIRST - 1},     // commands, timers
+        {0, WM_KEYFIRST - 1},                 // paint, close and the frame's mouse (WM_NC*)
+        {WM_SYSKEYDOWN, WM_SYSDEADCHAR},      // Alt+F4
+        {WM_KEYLAST + 1, WM_MOUSEFIRST - 1},  // commands, timers
         {WM_MOUSELAST + 1, WM_DROPFILES - 1},
         {WM_DROPFILES + 1, 0xFFFFFFFF},
     };

@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "platform/toolkit.h"
-#include "platform/win32/scoped_win.h"
 #include "platform/win32/scoped_gdi.h"
+#include "platform/win32/scoped_win.h"
 
 namespace quorvel {
 

@@ -509,7 +509,8 @@ class QtWindowTest : public QObject {
         writeBytes(source, bytes);
 
         // Split: pick the source, type 3, press the scissors.
-        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, QString::fromStdString(source)); });
+        modals->then(
+            [&](QWidget* dialog) { typeIntoFileDialog(dialog, QString::fromStdString(source)); });
         click(widget("cmd_Open"));
         QCOMPARE(edit("Text1")->text().toStdString(), source);
         QCOMPARE(edit("Text2")->text().toStdString(), in.path() + "/");
@@ -528,7 +529,8 @@ class QtWindowTest : public QObject {
 
         // Join: Joint mode, pick the first piece and the destination, tick Delete, start.
         click(widget("Opt2"));
-        modals->then([&](QWidget* dialog) { typeIntoFileDialog(dialog, QString::fromStdString(pieceIn(in.path(), "photo.jpg", 1)));
+        modals->then([&](QWidget* dialog) {
+            typeIntoFileDialog(dialog, QString::fromStdString(pieceIn(in.path(), "photo.jpg", 1)));
         });
         click(widget("cmd_Open"));
         modals->then([&](QWidget* dialog) {
@@ -598,9 +600,9 @@ class QtWindowTest : public QObject {
         QVERIFY(checkedDuringRun);
         QCOMPARE(done.text, QString(text::splitDone));
         QVERIFY(widget("Frame1")->isEnabled());
-        QCOMPARE(in.names(), (std::vector<std::string>{"a.bin", "a.bin_1.xst", "a.bin_2.xst",
-                                                        "a.bin_3.xst", "a.bin_4.xst",
-                                                        "a.bin_set.sha256"}));
+        QCOMPARE(in.names(),
+                 (std::vector<std::string>{"a.bin", "a.bin_1.xst", "a.bin_2.xst", "a.bin_3.xst",
+                                           "a.bin_4.xst", "a.bin_set.sha256"}));
     }
 
     // A piece larger than one copy block lets the window repaint in the middle of the piece,
@@ -623,7 +625,8 @@ class QtWindowTest : public QObject {
         QTimer probe;
         probe.callOnTimeout([&] {
             const QFileInfoList growing =
-                QDir(QString::fromStdString(in.path())).entryInfoList({".big.bin_1.xst.quorvel-*"}, QDir::Files | QDir::Hidden);
+                QDir(QString::fromStdString(in.path()))
+                    .entryInfoList({".big.bin_1.xst.quorvel-*"}, QDir::Files | QDir::Hidden);
             if (firstPieceSoFar > 0 || growing.size() != 1 || growing[0].size() == 0) return;
             firstPieceSoFar = growing[0].size();
             pieceNameTaken = exists(pieceIn(in.path(), "big.bin", 1));
@@ -689,7 +692,7 @@ class QtWindowTest : public QObject {
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(modals->seen(), 0);
         QCOMPARE(out.names(), std::vector<std::string>{});  // neither the file nor its temporary
-        QCOMPARE(in.names().size(), std::size_t{4});       // and every piece kept
+        QCOMPARE(in.names().size(), std::size_t{4});        // and every piece kept
     }
 
     // The dialog layer: what GetOpenFileNameA's record asks for is what the dialog does.
@@ -907,11 +910,11 @@ class QtWindowTest : public QObject {
         QWindow* window = kit->window()->windowHandle();
         const auto post = [window](QEvent::Type type, QWidget* target) {
             const QPointF at = target->mapTo(target->window(), target->rect().center());
-            const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton
-                                                                           : Qt::NoButton;
-            QCoreApplication::postEvent(window, new QMouseEvent(type, at, window->mapToGlobal(at),
-                                                                Qt::LeftButton, held,
-                                                                Qt::NoModifier));
+            const Qt::MouseButtons held =
+                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+            QCoreApplication::postEvent(
+                window, new QMouseEvent(type, at, window->mapToGlobal(at), Qt::LeftButton, held,
+                                        Qt::NoModifier));
         };
         for (QWidget* target : {widget("Label4"), widget("Opt2")}) {
             post(QEvent::MouseButtonPress, target);

@@ -160,8 +160,7 @@ FolderContents piecesOf(const std::string& folder, const std::string& name,
     FolderContents pieces;
     for (int n = 1; n <= parts; ++n) {
         const std::size_t start = n == 1 ? 0 : first + (static_cast<std::size_t>(n) - 2) * q;
-        pieces[pieceIn(folder, name, n)] =
-            bytes.substr(start, n == 1 ? first : q);
+        pieces[pieceIn(folder, name, n)] = bytes.substr(start, n == 1 ? first : q);
     }
     return pieces;
 }
