@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "app/frm_main.h"
-#include "platform/copy/digests_beside.h"
+#include "platform/copy/hashing_totals.h"
 #include "tests/support/headless_toolkit.h"
 #include "tests/support/window_run.h"
 
@@ -53,7 +53,7 @@ int runQuorvel(const std::vector<std::string>& arguments) {
         for (const auto& message : kit.messages) std::cerr << message.text << '\n';
         return 1;
     }
-    const DigestsBeside::Totals hashing = DigestsBeside::totals();
+    const HashingTotals hashing = hashingTotals();
     std::cout << std::chrono::duration<double, std::milli>(kit.longestStall).count() << ' '
               << hashing.bytes << ' ' << hashing.seconds << '\n';
     return 0;

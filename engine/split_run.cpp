@@ -1,7 +1,9 @@
 #include "engine/split_run.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "engine/free_space.h"
 #include "engine/messages.h"
@@ -9,8 +11,8 @@
 #include "engine/set_record.h"
 #include "platform/copy/answering.h"
 #include "platform/copy/chunk_copy.h"
-#include "platform/copy/digests_beside.h"
 #include "platform/copy/output_folder.h"
+#include "platform/copy/source_digests.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
 #include "platform/run_error.h"
@@ -50,7 +52,8 @@ class Split {
           q_(length_ / request.partCount),
           r_(length_ % request.partCount),
           permissions_(source_.permissions()),
-          pieces_(firstPiecePath_, answering_) {}
+          pieces_(firstPiecePath_, answering_),
+          digests_(source_, pieceLengths()) {}
 
     void run() {
         requireBytes(1);
@@ -70,6 +73,12 @@ class Split {
 
   private:
     std::int64_t lengthOf(std::int32_t n) const { return n == 1 ? q_ + r_ : q_; }
+    std::int64_t offsetOf(std::int32_t n) const { return n == 1 ? 0 : r_ + (n - 1) * q_; }
+    std::vector<std::int64_t> pieceLengths() const {
+        std::vector<std::int64_t> lengths;
+        for (std::int32_t n = 1; n <= request_.partCount; ++n) lengths.push_back(lengthOf(n));
+        return lengths;
+    }
     std::string nameOf(std::int32_t n) const { return naming::pieceName(request_.sourcePath, n); }
     std::string recordName() const {
         return record::nameFor(naming::fileName(request_.sourcePath));
@@ -147,10 +156,8 @@ class Split {
         const std::string name = nameOf(n);
         refuseTheSourceItself(source_, pieces_.folder(), name);
         std::unique_ptr<OutputFile> piece = pieces_.create(name, permissions_);
-        pieces_.copy(source_, *piece, lengthOf(n),
-                     progressOfPiece(host_, answering_, n, request_.partCount, lengthOf(n)),
-                     &digests_);
-        digests_.endPiece();
+        pieces_.copy(source_, *piece, lengthOf(n), afterStep(n));
+        digests_.copiedUpTo(offsetOf(n) + lengthOf(n));
         requireUnchanged(source_, length_);
         if (n == 1) {
             pieces_.end(*piece);
@@ -163,9 +170,21 @@ class Split {
                          static_cast<std::int16_t>(n));
     }
 
+    // After each step of piece `n`: how far the copy has read goes to the digests, and what is on
+    // the medium to the host.
+    std::function<void(std::int64_t)> afterStep(std::int32_t n) {
+        auto progress = progressOfPiece(host_, answering_, n, request_.partCount, lengthOf(n));
+        return [this, n, progress = std::move(progress)](std::int64_t onMedium) {
+            digests_.copiedUpTo(offsetOf(n) + onMedium);
+            progress(onMedium);
+        };
+    }
+
     // Every piece on the medium, then the record on the medium and in place, then the set made
     // whole by its first piece's name: a set whose first piece is in place always has its record.
-    // The pieces go to the medium while the last of their bytes are hashed.
+    // The pieces go to the medium while the last of their bytes are hashed, from the source again:
+    // the copy leaves the hashing to threads of its own, which read the source ahead where the
+    // system holds it in memory.
     void completeSet() {
         removeLeftoverPieces();
         std::future<void> hashed = digests_.everyDigest();
@@ -201,7 +220,7 @@ class Split {
     // The source's permission bits, which every piece gets: read once, not once a piece.
     unsigned permissions_;
     OutputFolder pieces_;
-    DigestsBeside digests_;
+    SourceDigests digests_;
     std::unique_ptr<OutputFile> firstPiece_;
 };
 

@@ -22,6 +22,9 @@ struct FileIdentity {
 class File {
 public:
     static File openForReading(const std::string& path);
+    // The same file again, to be read with readAt() on another thread: its reads never move this
+    // handle's position, and it stays this file whatever its name leads to meanwhile.
+    File reopenedForReading() const;
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;

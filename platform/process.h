@@ -35,6 +35,10 @@ std::string executableName();
 // The folder that holds the running program, without a trailing separator except at a root.
 std::string executableFolder();
 
+// Lets the calling thread run behind the program's other threads and those of the programs around
+// it, for work that only needs the processor time they leave.
+void lowerThisThreadsPriority();
+
 // The running program's module instance, for the system dialogs (null where there is none).
 void* moduleInstance();
 

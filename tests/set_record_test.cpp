@@ -6,6 +6,8 @@
 #include <random>
 
 #include "platform/copy/digests_beside.h"
+#include "platform/copy/source_digests.h"
+#include "platform/run_error.h"
 #include "tests/support/files.h"
 
 namespace quorvel::testing {
@@ -107,6 +109,43 @@ TEST(DigestsBeside, GiveEachPiecesOwnDigest) {
         EXPECT_EQ(digests.digestOf(static_cast<std::int32_t>(n)), expected[n]) << "piece " << n;
     }
     EXPECT_FALSE(digests.digestOf(static_cast<std::int32_t>(lengths.size())));
+}
+
+// The split's digests, read from the source again: whether the copy tells its progress in steps,
+// only at its end (where the system holds the bytes already, they are read ahead), or not past a
+// piece that a shortened source no longer has.
+TEST(SourceDigests, GiveEachPieceOfTheSourceItsOwnDigest) {
+    const std::vector<std::int64_t> lengths = {1, 300000, 5, 256 << 10, 700000, 2, 3 << 20};
+    std::string bytes;
+    std::vector<Digest> expected;
+    for (std::size_t n = 0; n < lengths.size(); ++n) {
+        const std::string piece =
+            patternBytes(static_cast<std::size_t>(lengths[n]), static_cast<unsigned>(n));
+        expected.push_back(digestOf(piece));
+        bytes += piece;
+    }
+    const TempFolder folder;
+    const std::string path = folder / "source.bin";
+    writeBytes(path, bytes);
+    const auto total = static_cast<std::int64_t>(bytes.size());
+    for (const std::int64_t step : {std::int64_t{100000}, total}) {
+        const File source = File::openForReading(path);
+        SourceDigests digests(source, lengths);
+        for (std::int64_t copied = step; copied < total + step; copied += step) {
+            digests.copiedUpTo(std::min(copied, total));
+        }
+        digests.everyDigest().get();
+        for (std::size_t n = 0; n < lengths.size(); ++n) {
+            EXPECT_EQ(digests.digestOf(static_cast<std::int32_t>(n)), expected[n])
+                << "piece " << n << ", told every " << step << " bytes";
+        }
+        EXPECT_FALSE(digests.digestOf(static_cast<std::int32_t>(lengths.size())));
+    }
+    writeBytes(path, bytes.substr(0, 1000));
+    const File shortened = File::openForReading(path);
+    SourceDigests digests(shortened, lengths);
+    digests.copiedUpTo(total);
+    EXPECT_THROW(digests.everyDigest().get(), RunError);
 }
 
 }  // namespace

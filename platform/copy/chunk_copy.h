@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "platform/file.h"
@@ -25,6 +26,13 @@ inline void readExactly(File& from, char* buffer, std::int64_t length) {
     std::int64_t done = 0;
     while (done < length) done += readSome(from, buffer + done, length - done);
 }
+// Reads at most `wanted` bytes at `offset` of `from`, leaving its current position where it is,
+// and tells how many: 0 at its end.
+std::int64_t readAt(File& from, std::int64_t offset, char* buffer, std::int64_t wanted);
+// The same, but only bytes the system holds in memory already: nothing (std::nullopt) where the
+// read would wait for the medium, or where the system cannot tell without reading.
+std::optional<std::int64_t> readHeldAt(File& from, std::int64_t offset, char* buffer,
+                                       std::int64_t wanted);
 // Writes `length` bytes at the current position of `to`; a system that writes none is an error.
 void writeAll(File& to, const char* bytes, std::int64_t length);
 

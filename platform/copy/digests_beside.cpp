@@ -1,9 +1,9 @@
 #include "platform/copy/digests_beside.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstring>
+
+#include "platform/copy/hashing_totals.h"
 
 namespace quorvel {
 namespace {
@@ -13,14 +13,7 @@ namespace {
 constexpr std::size_t bufferCount = 8;
 constexpr std::size_t bufferSize = std::size_t{256} << 10;
 
-std::atomic<std::int64_t> bytesHashed{0};
-std::atomic<std::int64_t> nanosecondsHashing{0};
-
 }  // namespace
-
-DigestsBeside::Totals DigestsBeside::totals() {
-    return {bytesHashed.load(), static_cast<double>(nanosecondsHashing.load()) / 1e9};
-}
 
 DigestsBeside::DigestsBeside() {
     for (std::size_t n = 0; n < bufferCount; ++n) {
@@ -100,21 +93,16 @@ void DigestsBeside::hash() {
         lock.unlock();
         std::vector<Digest> ended;
         std::exception_ptr failure;
-        const auto started = std::chrono::steady_clock::now();
         try {
             std::size_t at = 0;
             for (const Part& part : buffer->parts) {
-                sha.add({buffer->bytes.get() + at, part.length});
+                hashCounted(sha, {buffer->bytes.get() + at, part.length});
                 at += part.length;
                 if (part.endsPiece) ended.push_back(sha.finish());
             }
         } catch (...) {
             failure = std::current_exception();
         }
-        bytesHashed += static_cast<std::int64_t>(buffer->filled);
-        nanosecondsHashing += std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                  std::chrono::steady_clock::now() - started)
-                                  .count();
         std::optional<std::promise<void>> hashed = std::move(buffer->hashed);
         buffer->hashed.reset();
         buffer->filled = 0;

@@ -39,14 +39,6 @@ class DigestsBeside final : public BytesSeen {
     // Ready once every piece ended so far has its digest; what failed in hashing is thrown there.
     std::future<void> everyDigest();
 
-    // What every hashing thread of this program hashed so far, and the time it took: the pace
-    // hashing keeps, for the benchmark.
-    struct Totals {
-        std::int64_t bytes;
-        double seconds;
-    };
-    static Totals totals();
-
   private:
     struct Part {
         std::size_t length;

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/statfs.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -120,10 +121,8 @@ class BufferedCopy {
     // The `length` bytes of `from` from `begin`, read again for `seen`.
     void readAgain(File& from, std::int64_t begin, std::int64_t length, BytesSeen& seen) {
         for (std::int64_t done = 0; done < length;) {
-            const auto wanted = static_cast<std::size_t>(std::min(length - done, size_));
-            const ssize_t got = ::pread(from.handle(), buffer_.get(), wanted, begin + done);
-            if (got < 0 && (errno == EINTR || blockingAgain(from.handle(), errno))) continue;
-            if (got < 0) throwSystemError("Cannot read", from.name());
+            const std::int64_t got =
+                readAt(from, begin + done, buffer_.get(), std::min(length - done, size_));
             if (got == 0) endedEarly(from);
             seen.take({buffer_.get(), static_cast<std::size_t>(got)});
             done += got;
@@ -160,6 +159,26 @@ std::int64_t readSome(File& from, char* buffer, std::int64_t wanted) {
     while (got < 0 && (errno == EINTR || blockingAgain(from.handle(), errno)));
     if (got < 0) throwSystemError("Cannot read", from.name());
     if (got == 0) endedEarly(from);
+    return got;
+}
+
+std::int64_t readAt(File& from, std::int64_t offset, char* buffer, std::int64_t wanted) {
+    ssize_t got;
+    do got = ::pread(from.handle(), buffer, static_cast<std::size_t>(wanted), offset);
+    while (got < 0 && (errno == EINTR || blockingAgain(from.handle(), errno)));
+    if (got < 0) throwSystemError("Cannot read", from.name());
+    return got;
+}
+
+// RWF_NOWAIT reads only what the page cache holds; a kernel or file system without it says so
+// with an error, and the caller then reads as the copy does.
+std::optional<std::int64_t> readHeldAt(File& from, std::int64_t offset, char* buffer,
+                                       std::int64_t wanted) {
+    iovec part{buffer, static_cast<std::size_t>(wanted)};
+    ssize_t got;
+    do got = ::preadv2(from.handle(), &part, 1, offset, RWF_NOWAIT);
+    while (got < 0 && errno == EINTR);
+    if (got < 0) return std::nullopt;
     return got;
 }
 

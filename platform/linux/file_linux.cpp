@@ -86,6 +86,13 @@ File File::openForReading(const std::string& path) {
     return file;
 }
 
+// pread() moves no position, so a duplicate serves.
+File File::reopenedForReading() const {
+    const int duplicate = ::fcntl(handle_, F_DUPFD_CLOEXEC, 0);
+    if (duplicate < 0) throwSystemError("Cannot open", name_);
+    return File(duplicate, path_, name_);
+}
+
 std::int64_t File::length() const {
     return statusOf(handle_, name_).st_size;
 }

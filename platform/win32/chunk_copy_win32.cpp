@@ -29,6 +29,24 @@ std::int64_t readSome(File& from, char* buffer, std::int64_t wanted) {
     return got;
 }
 
+// A positional read moves a synchronous handle's position too, so it suits a handle of its own.
+std::int64_t readAt(File& from, std::int64_t offset, char* buffer, std::int64_t wanted) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const auto size = static_cast<DWORD>(std::min<std::int64_t>(wanted, blockSize));
+    if (!ReadFile(from.handle(), buffer, size, &got, &at) && GetLastError() != ERROR_HANDLE_EOF) {
+        throwSystemError("Cannot read", from.name());
+    }
+    return got;
+}
+
+// Windows cannot tell without reading whether the cache holds a file's bytes.
+std::optional<std::int64_t> readHeldAt(File&, std::int64_t, char*, std::int64_t) {
+    return std::nullopt;
+}
+
 // A write of nothing would be made again forever: the disk has no room.
 void writeAll(File& to, const char* bytes, std::int64_t length) {
     for (std::int64_t written = 0; written < length;) {

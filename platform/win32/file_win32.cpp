@@ -62,6 +62,13 @@ File File::openForReading(const std::string& path) {
     return file;
 }
 
+// A duplicated handle would share this one's position; a handle opened again has its own.
+File File::reopenedForReading() const {
+    const HANDLE handle = ReOpenFile(handle_, GENERIC_READ, readingShare, 0);
+    if (handle == INVALID_HANDLE_VALUE) throwSystemError("Cannot open", name_);
+    return File(handle, path_, name_);
+}
+
 std::int64_t File::length() const {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(handle_, &size)) throwSystemError("Cannot read the length of", name_);

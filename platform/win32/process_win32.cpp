@@ -101,6 +101,11 @@ std::string executableFolder() {
     return folderOf(narrowed(executablePath()), '\\');
 }
 
+// The system still lets a thread below normal run now and then when others keep the processor busy.
+void lowerThisThreadsPriority() {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+}
+
 void* moduleInstance() {
     return GetModuleHandleW(nullptr);
 }
