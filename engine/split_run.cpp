@@ -73,7 +73,6 @@ class Split {
 
   private:
     std::int64_t lengthOf(std::int32_t n) const { return n == 1 ? q_ + r_ : q_; }
-    std::int64_t offsetOf(std::int32_t n) const { return n == 1 ? 0 : r_ + (n - 1) * q_; }
     std::vector<std::int64_t> pieceLengths() const {
         std::vector<std::int64_t> lengths;
         for (std::int32_t n = 1; n <= request_.partCount; ++n) lengths.push_back(lengthOf(n));
@@ -157,7 +156,7 @@ class Split {
         refuseTheSourceItself(source_, pieces_.folder(), name);
         std::unique_ptr<OutputFile> piece = pieces_.create(name, permissions_);
         pieces_.copy(source_, *piece, lengthOf(n), afterStep(n));
-        digests_.copiedUpTo(offsetOf(n) + lengthOf(n));
+        digests_.copied(n - 1, lengthOf(n));
         requireUnchanged(source_, length_);
         if (n == 1) {
             pieces_.end(*piece);
@@ -175,16 +174,14 @@ class Split {
     std::function<void(std::int64_t)> afterStep(std::int32_t n) {
         auto progress = progressOfPiece(host_, answering_, n, request_.partCount, lengthOf(n));
         return [this, n, progress = std::move(progress)](std::int64_t onMedium) {
-            digests_.copiedUpTo(offsetOf(n) + onMedium);
+            digests_.copied(n - 1, onMedium);
             progress(onMedium);
         };
     }
 
     // Every piece on the medium, then the record on the medium and in place, then the set made
     // whole by its first piece's name: a set whose first piece is in place always has its record.
-    // The pieces go to the medium while the last of their bytes are hashed, from the source again:
-    // the copy leaves the hashing to threads of its own, which read the source ahead where the
-    // system holds it in memory.
+    // The pieces go to the medium while the last of their bytes are hashed.
     void completeSet() {
         removeLeftoverPieces();
         std::future<void> hashed = digests_.everyDigest();

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/file.h"
+#include "platform/run_error.h"
 
 // What each system supplies to move bytes from one file to another.
 namespace quorvel {
@@ -16,6 +17,12 @@ class BytesSeen {
     virtual ~BytesSeen() = default;
     virtual void take(std::span<const char> bytes) = 0;
 };
+
+// A file that ends before the length a copy expects of it changed during the run.
+[[noreturn]] inline void throwEndedEarly(const File& from) {
+    throw RunError("Cannot read " + from.name() +
+                   ": it ended before its expected length, so it changed during the run.");
+}
 
 // Reads at least one and at most `wanted` bytes from the current position of `from` into
 // `buffer`, and tells how many. A file that ends there is an error.

@@ -16,10 +16,10 @@
 
 namespace quorvel {
 
-// The SHA-256 of each piece of a run, computed beside the copy on a thread of its own: the bytes
-// are taken as they pass into a few buffers of their own, and hashed there while the copy goes on,
-// so hashing costs the run nothing but a second processor's time. A piece's digest is known once
-// its last byte is hashed.
+// The SHA-256 of each piece a join reads, of exactly the bytes it writes, computed beside the copy
+// on a thread of its own: the bytes are taken as they pass into a few buffers of their own, and
+// hashed there while the copy goes on, so hashing costs the run nothing but a second processor's
+// time. A piece's digest is known once its last byte is hashed.
 class DigestsBeside final : public BytesSeen {
   public:
     DigestsBeside();

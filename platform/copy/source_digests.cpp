@@ -19,11 +19,6 @@ unsigned threadsFor(std::size_t pieces) {
     return static_cast<unsigned>(std::min<std::size_t>({mostThreads, processors, pieces}));
 }
 
-[[noreturn]] void changed(const std::string& path) {
-    throw RunError("Cannot split " + path + ": it changed during the split. Split it again once " +
-                   "nothing writes to it.");
-}
-
 }  // namespace
 
 SourceDigests::SourceDigests(const File& source, const std::vector<std::int64_t>& pieceLengths)
@@ -49,7 +44,8 @@ SourceDigests::~SourceDigests() {
     for (std::thread& thread : threads_) thread.join();
 }
 
-void SourceDigests::copiedUpTo(std::int64_t offset) {
+void SourceDigests::copied(std::int32_t index, std::int64_t bytes) {
+    const std::int64_t offset = pieces_.at(static_cast<std::size_t>(index)).begin + bytes;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (offset <= copiedUpTo_) return;
@@ -115,7 +111,7 @@ std::int64_t SourceDigests::readNext(File& source, std::int64_t at, std::int64_t
             got = readHeldAt(source, at, buffer, wanted);
         }
         if (got && *got > 0) return *got;
-        if (got && at < copied) changed(source_.name());
+        if (got && at < copied) throwEndedEarly(source_);
         lock.lock();
         copied_.wait(lock, [&] { return stopping_ || copiedUpTo_ > at; });
     }

@@ -30,8 +30,8 @@ class SourceDigests {
     // Stops the threads once the read each one makes is done.
     ~SourceDigests();
 
-    // The copy has read the source up to `offset`.
-    void copiedUpTo(std::int64_t offset);
+    // The copy has read every piece before piece `index` (counted from 0), and `bytes` of it.
+    void copied(std::int32_t index, std::int64_t bytes);
 
     // The digest of piece `index` (counted from 0), once it is known.
     std::optional<Digest> digestOf(std::int32_t index) const;

@@ -21,11 +21,6 @@ constexpr std::int64_t pageSize = 4096;
 // A quarter of a MiB keeps pace with the kernel's copy and stays in the CPU's cache.
 constexpr std::int64_t bufferSize = 256 << 10;
 
-[[noreturn]] void endedEarly(const File& from) {
-    throw RunError("Cannot read " + from.name() +
-                   ": it ended before its expected length, so it changed during the run.");
-}
-
 [[noreturn]] void copyFailed(const File& from, const File& to) {
     throwSystemError("Cannot copy " + from.name() + " to", to.name());
 }
@@ -123,7 +118,7 @@ class BufferedCopy {
         for (std::int64_t done = 0; done < length;) {
             const std::int64_t got =
                 readAt(from, begin + done, buffer_.get(), std::min(length - done, size_));
-            if (got == 0) endedEarly(from);
+            if (got == 0) throwEndedEarly(from);
             seen.take({buffer_.get(), static_cast<std::size_t>(got)});
             done += got;
         }
@@ -143,7 +138,7 @@ std::int64_t kernelCopy(File& from, File& to, std::int64_t wanted, bool firstCal
         if (copied > 0) return copied;
         if (copied == 0) {
             if (firstCall) return 0;
-            endedEarly(from);
+            throwEndedEarly(from);
         }
         if (errno == EINTR || blockingAgain(from.handle(), errno)) continue;
         if (firstCall && kernelCannotCopy(errno)) return 0;
@@ -158,7 +153,7 @@ std::int64_t readSome(File& from, char* buffer, std::int64_t wanted) {
     do got = ::read(from.handle(), buffer, static_cast<std::size_t>(wanted));
     while (got < 0 && (errno == EINTR || blockingAgain(from.handle(), errno)));
     if (got < 0) throwSystemError("Cannot read", from.name());
-    if (got == 0) endedEarly(from);
+    if (got == 0) throwEndedEarly(from);
     return got;
 }
 

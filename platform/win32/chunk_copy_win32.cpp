@@ -12,11 +12,6 @@ namespace {
 // Large blocks keep the number of system calls low; far below ReadFile's 32-bit count.
 constexpr DWORD blockSize = 4 << 20;
 
-[[noreturn]] void endedEarly(const File& from) {
-    throw RunError("Cannot read " + from.name() +
-                   ": it ended before its expected length, so it changed during the run.");
-}
-
 }  // namespace
 
 std::int64_t readSome(File& from, char* buffer, std::int64_t wanted) {
@@ -25,7 +20,7 @@ std::int64_t readSome(File& from, char* buffer, std::int64_t wanted) {
     if (!ReadFile(from.handle(), buffer, size, &got, nullptr)) {
         throwSystemError("Cannot read", from.name());
     }
-    if (got == 0) endedEarly(from);
+    if (got == 0) throwEndedEarly(from);
     return got;
 }
 
