@@ -53,11 +53,19 @@ class CallThread {
             // Made and told without the lock: woken, the window's thread may hand over its next
             // call at once, and must not wait for this thread to get a processor back first.
             lock.unlock();
+            std::exception_ptr failed;
             try {
                 next.call();
-                next.done.set_value();
             } catch (...) {
-                next.done.set_exception(std::current_exception());
+                failed = std::current_exception();
+            }
+            // What the call holds (a batch's files, a buffer) is let go before the caller hears
+            // the call is over: a run that ends then leaves nothing open behind it.
+            next.call = nullptr;
+            if (failed) {
+                next.done.set_exception(failed);
+            } else {
+                next.done.set_value();
             }
             lock.lock();
         }

@@ -9,8 +9,8 @@ namespace quorvel {
 // answering (a wait for the medium, a flush of a whole file system), one after another, for as
 // long as the program runs. Nothing else runs on it, and it touches no control.
 
-// Hands `call` to that thread and returns at once; the future tells when it is over and holds
-// what it threw.
+// Hands `call` to that thread and returns at once; the future tells when it is over, with what
+// it captured already destroyed, and holds what it threw.
 std::future<void> callInTurn(std::function<void()> call);
 
 // Calls `answer` every few milliseconds until `done` is ready. What `answer` throws does not end

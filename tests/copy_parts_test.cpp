@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -101,6 +102,30 @@ TEST(BlockingCalls, OneThreadMakesTheCallsInTurn) {
     for (const auto& thread : threads) {
         EXPECT_EQ(thread, threads.front());
         EXPECT_NE(thread, std::this_thread::get_id());
+    }
+}
+
+// What a call holds (a batch's files) is let go by the time its caller hears it is over, so a run
+// that ends on a failure leaves nothing open.
+TEST(BlockingCalls, WhatACallHoldsIsGoneOnceItIsOver) {
+    struct Held {
+        explicit Held(std::atomic<bool>& flag) : gone(flag) {}
+        Held(const Held&) = delete;
+        std::atomic<bool>& gone;
+        ~Held() {
+            std::this_thread::sleep_for(20ms);
+            gone = true;
+        }
+    };
+    for (const bool fails : {false, true}) {
+        std::atomic<bool> gone = false;
+        auto held = std::make_shared<Held>(gone);
+        std::future<void> done = callInTurn([held, fails] {
+            if (fails) throw RunError("Input/output error");
+        });
+        held.reset();
+        done.wait();
+        EXPECT_TRUE(gone) << (fails ? "after a failure" : "after a success");
     }
 }
 
