@@ -36,5 +36,5 @@ win32_build
 wine_prefix
 mkdir -p docs/screenshots
 on_private_display "$0" --on-display
-wineserver -k || true
+"$wineserver" -k || true
 echo "wrote docs/screenshots/win32*.png"

@@ -6,10 +6,12 @@
 # 64-bit build of the same sources runs under wine64 in its place, so every suite still runs.
 win32_build_dir=build-win32
 if scripts/runs-32-bit.sh; then
-    wine_build_dir=$win32_build_dir wine_toolchain="" wine=wine
+    wine_build_dir=$win32_build_dir wine_toolchain="" wine=wine wineserver=wineserver
     export WINEARCH=win32
 else
-    wine_build_dir=build-win64 wine_toolchain=cmake/mingw-x86_64.cmake wine=/usr/lib/wine/wine64
+    # Debian's wine64 alone puts neither on the PATH.
+    wine_build_dir=build-win64 wine_toolchain=cmake/mingw-x86_64.cmake
+    wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
     export WINEARCH=win64
 fi
 # A prefix of our own under the build folder: nothing of the user's Wine setup is touched.
@@ -34,7 +36,7 @@ wine_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         local started=$SECONDS
         "$wine" wineboot -i
-        wineserver -w
+        "$wineserver" -w
         # Debian's Wine does not find the fonts of fonts-wine by itself (Marlett draws the
         # caption buttons); in the prefix's Fonts folder it does, as on Windows.
         cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
