@@ -134,7 +134,7 @@ void JoinRun::run() {
     destination.requireJoinedFileWithinLimit(name, joinedLength);
     destination.requireFreeSpace(destination.onDisk(joinedLength), name);
 
-    if (record_) digests_ = std::make_unique<DigestsBeside>();
+    if (record_) digests_ = std::make_unique<SourceDigests>(lengths_);
     File first = File::openForReading(request_.firstPiece);  // the chosen file itself
     const std::unique_ptr<OutputFile> output = into.create(name, first.permissions());
     for (std::int32_t n = 1; n <= pieceCount(); ++n) {
@@ -143,7 +143,10 @@ void JoinRun::run() {
         // The joined file is in place and on the medium, every piece checked, before the last
         // piece is told of, which reports success and may delete the pieces.
         if (n == pieceCount()) {
-            checkDigests(true);
+            if (digests_) {
+                into.sendOnItsWay(*output);  // while the last digests are computed
+                checkDigestsUpTo(pieceCount());
+            }
             into.placeDurably(*output);
         }
         host_.pieceJoined(n, pieceCount(), *this);
@@ -151,24 +154,37 @@ void JoinRun::run() {
 }
 
 // The piece is closed as soon as it is appended. A damaged piece is refused as soon as its digest
-// is known: at the latest a few hundred KiB later.
+// is known: at the latest a few hundred KiB after its end, where the system keeps pace.
 void JoinRun::append(std::int32_t n, File piece, OutputFolder& into, OutputFile& output) {
     const std::int64_t length = lengths_[static_cast<std::size_t>(n - 1)];
     requireCountedLength(piece, length);
     const std::string name = naming::fileName(piece.path());
     if (name != lookup_.pieceName(n)) readOtherwise_.emplace(n, name);
     ++read_;
-    into.copy(piece, output, length, progressOfPiece(host_, answering_, n, pieceCount(), length),
-              digests_.get());
+    if (digests_) {
+        checkDigestsUpTo(n - 1 - mostPiecesAwaitingDigests);
+        digests_->reading(n - 1, piece);
+    }
+    into.copy(piece, output, length, afterStep(n, length));
     if (!digests_) return;
-    digests_->endPiece();
-    checkDigests(false);
+    digests_->copied(n - 1, length);
+    checkDigestsUpTo(0);
 }
 
-void JoinRun::checkDigests(bool all) {
-    if (!digests_) return;
-    if (all) {
-        std::future<void> hashed = digests_->everyDigest();
+// After each step of piece `n`: how far the copy has read goes to the digests, and what is on the
+// medium to the host.
+std::function<void(std::int64_t)> JoinRun::afterStep(std::int32_t n, std::int64_t length) {
+    auto progress = progressOfPiece(host_, answering_, n, pieceCount(), length);
+    if (!digests_) return progress;
+    return [this, n, progress = std::move(progress)](std::int64_t onMedium) {
+        digests_->copied(n - 1, onMedium);
+        progress(onMedium);
+    };
+}
+
+void JoinRun::checkDigestsUpTo(std::int32_t count) {
+    if (checked_ < count) {
+        std::future<void> hashed = digests_->digestsUpTo(count);
         answering_.whileAwaiting(hashed);
     }
     while (const auto digest = digests_->digestOf(checked_)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,8 +12,8 @@
 #include "engine/run_host.h"
 #include "engine/set_record.h"
 #include "platform/copy/answering.h"
-#include "platform/copy/digests_beside.h"
 #include "platform/copy/output_folder.h"
+#include "platform/copy/source_digests.h"
 
 namespace quorvel {
 
@@ -47,8 +48,10 @@ class JoinRun final : public JoinedSet {
     void countByRecord(const FoundFile& recordFile);
     void countByNames();
     void append(std::int32_t n, File piece, OutputFolder& into, OutputFile& output);
-    // Each piece whose digest is known so far matches the record's; with `all`, every piece's.
-    void checkDigests(bool all);
+    std::function<void(std::int64_t)> afterStep(std::int32_t n, std::int64_t length);
+    // Each of the first `count` pieces, and each after them whose digest is known so far, matches
+    // the record's.
+    void checkDigestsUpTo(std::int32_t count);
     // The name of the file read as piece `n`.
     std::string nameRead(std::int32_t n) const;
 
@@ -63,7 +66,10 @@ class JoinRun final : public JoinedSet {
     std::vector<std::int64_t> lengths_;
     std::optional<record::SetRecord> record_;
     std::string recordPath_;
-    std::unique_ptr<DigestsBeside> digests_;
+    // Each piece read holds a handle until its digest is known; a piece is read only once few
+    // pieces before it are still without theirs.
+    static constexpr std::int32_t mostPiecesAwaitingDigests = 32;
+    std::unique_ptr<SourceDigests> digests_;
     std::int32_t checked_ = 0;  // pieces whose digests matched
     // The pieces read so far, and the names of those not spelt as the set spells them.
     std::int32_t read_ = 0;

@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
+#include <memory>
 
-#include "platform/copy/digests_beside.h"
 #include "platform/copy/source_digests.h"
 #include "platform/run_error.h"
 #include "tests/support/files.h"
@@ -87,71 +86,90 @@ TEST(SetRecord, RefusesWhatIsNoRecord) {
     }
 }
 
-// Pieces of every kind of length, given in bytes of every kind of length: the digests are those of
-// the pieces, wherever their bytes fell in the buffers.
-TEST(DigestsBeside, GiveEachPiecesOwnDigest) {
-    const std::vector<std::size_t> lengths = {1, 300000, 5, 256 << 10, 700000, 2, 3 << 20};
-    std::mt19937 random(5);
-    DigestsBeside digests;
-    std::vector<Digest> expected;
-    for (std::size_t n = 0; n < lengths.size(); ++n) {
-        const std::string bytes = patternBytes(lengths[n], static_cast<unsigned>(n));
-        expected.push_back(digestOf(bytes));
-        for (std::size_t at = 0; at < bytes.size();) {
-            const std::size_t part = std::min<std::size_t>(bytes.size() - at, random() % 70000 + 1);
-            digests.take({bytes.data() + at, part});
-            at += part;
-        }
-        digests.endPiece();
-    }
-    digests.everyDigest().get();
-    for (std::size_t n = 0; n < lengths.size(); ++n) {
-        EXPECT_EQ(digests.digestOf(static_cast<std::int32_t>(n)), expected[n]) << "piece " << n;
-    }
-    EXPECT_FALSE(digests.digestOf(static_cast<std::int32_t>(lengths.size())));
-}
-
-// The split's digests, read from the source again: whether the copy tells its progress in steps,
-// only at its end (where the system holds the bytes already, they are read ahead), or not past a
-// piece that a shortened source no longer has.
-TEST(SourceDigests, GiveEachPieceOfTheSourceItsOwnDigest) {
+// The digests of a split, whose pieces lie in one source, and of a join, whose pieces are files of
+// their own: whether the copy tells its progress in steps, or only at its end (where the system
+// holds the bytes already, they are read ahead).
+TEST(SourceDigests, GiveEachPieceItsOwnDigest) {
     const std::vector<std::int64_t> lengths = {1, 300000, 5, 256 << 10, 700000, 2, 3 << 20};
+    const TempFolder folder;
     std::string bytes;
     std::vector<Digest> expected;
+    std::vector<std::string> piecePaths;
     for (std::size_t n = 0; n < lengths.size(); ++n) {
         const std::string piece =
             patternBytes(static_cast<std::size_t>(lengths[n]), static_cast<unsigned>(n));
         expected.push_back(digestOf(piece));
         bytes += piece;
+        piecePaths.push_back(folder / ("piece" + std::to_string(n)));
+        writeBytes(piecePaths.back(), piece);
     }
-    const TempFolder folder;
-    const std::string path = folder / "source.bin";
-    writeBytes(path, bytes);
+    const std::string sourcePath = folder / "source.bin";
+    writeBytes(sourcePath, bytes);
     const auto total = static_cast<std::int64_t>(bytes.size());
-    // As the split tells it: the piece the copy has reached, and how far into it.
-    const auto tellCopiedUpTo = [&lengths](SourceDigests& digests, std::int64_t offset) {
-        std::int32_t n = 0;
-        for (; n + 1 < std::ssize(lengths) && offset > lengths[n]; ++n) offset -= lengths[n];
-        digests.copied(n, offset);
-    };
-    for (const std::int64_t step : {std::int64_t{100000}, total}) {
-        const File source = File::openForReading(path);
-        SourceDigests digests(source, lengths);
-        for (std::int64_t copied = step; copied < total + step; copied += step) {
-            tellCopiedUpTo(digests, std::min(copied, total));
+    for (const bool join : {false, true}) {
+        for (const std::int64_t step : {std::int64_t{100000}, total}) {
+            const File source = File::openForReading(sourcePath);
+            std::vector<File> pieces;
+            for (const std::string& path : piecePaths) pieces.push_back(File::openForReading(path));
+            auto digests = join ? std::make_unique<SourceDigests>(lengths)
+                                : std::make_unique<SourceDigests>(source, lengths);
+            // As a run tells it: the piece the copy has reached, and how far into it; a join
+            // hands each piece over as it reaches it.
+            std::size_t handed = 0, n = 0;
+            for (std::int64_t copied = step, before = 0; copied < total + step; copied += step) {
+                std::int64_t offset = std::min(copied, total) - before;
+                for (; n + 1 < lengths.size() && offset > lengths[n]; ++n) {
+                    offset -= lengths[n];
+                    before += lengths[n];
+                }
+                for (; join && handed <= n; ++handed) {
+                    digests->reading(static_cast<std::int32_t>(handed), pieces[handed]);
+                }
+                digests->copied(static_cast<std::int32_t>(n), offset);
+            }
+            digests->everyDigest().get();
+            for (std::size_t k = 0; k < lengths.size(); ++k) {
+                EXPECT_EQ(digests->digestOf(static_cast<std::int32_t>(k)), expected[k])
+                    << (join ? "join" : "split") << ", piece " << k << ", told every " << step;
+            }
+            EXPECT_FALSE(digests->digestOf(static_cast<std::int32_t>(lengths.size())));
         }
-        digests.everyDigest().get();
-        for (std::size_t n = 0; n < lengths.size(); ++n) {
-            EXPECT_EQ(digests.digestOf(static_cast<std::int32_t>(n)), expected[n])
-                << "piece " << n << ", told every " << step << " bytes";
-        }
-        EXPECT_FALSE(digests.digestOf(static_cast<std::int32_t>(lengths.size())));
     }
-    writeBytes(path, bytes.substr(0, 1000));
-    const File shortened = File::openForReading(path);
-    SourceDigests digests(shortened, lengths);
-    tellCopiedUpTo(digests, total);
-    EXPECT_THROW(digests.everyDigest().get(), RunError);
+}
+
+// A join waits for the digests of the pieces before the one it reads next, and no more.
+TEST(SourceDigests, TellWhenTheFirstPiecesHaveTheirDigests) {
+    const TempFolder folder;
+    const std::vector<std::int64_t> lengths = {70000, 1, 500000};
+    std::vector<File> pieces;
+    for (std::size_t n = 0; n < lengths.size(); ++n) {
+        const std::string path = folder / ("piece" + std::to_string(n));
+        writeBytes(path, patternBytes(static_cast<std::size_t>(lengths[n])));
+        pieces.push_back(File::openForReading(path));
+    }
+    SourceDigests digests(lengths);
+    digests.digestsUpTo(0).get();
+    digests.reading(0, pieces[0]);
+    digests.reading(1, pieces[1]);
+    digests.copied(1, lengths[1]);
+    digests.digestsUpTo(2).get();
+    EXPECT_TRUE(digests.digestOf(1));
+    EXPECT_FALSE(digests.digestOf(2));
+}
+
+// A source or a piece shorter than the copy was told it is has changed.
+TEST(SourceDigests, RefuseAFileThatEndsBeforeItsPiecesDo) {
+    const TempFolder folder;
+    const std::vector<std::int64_t> lengths = {3000, 5000};
+    writeBytes(folder / "short", patternBytes(1000));
+    const File shortened = File::openForReading(folder / "short");
+    SourceDigests split(shortened, lengths);
+    split.copied(1, lengths[1]);
+    EXPECT_THROW(split.everyDigest().get(), RunError);
+    SourceDigests join({lengths[0]});
+    join.reading(0, shortened);
+    join.copied(0, lengths[0]);
+    EXPECT_THROW(join.everyDigest().get(), RunError);
 }
 
 }  // namespace

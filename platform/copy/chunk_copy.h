@@ -3,20 +3,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <span>
 
 #include "platform/file.h"
 #include "platform/run_error.h"
 
 // What each system supplies to move bytes from one file to another.
 namespace quorvel {
-
-// Something that reads the bytes of a copy as they pass, in order: the seam for a digest.
-class BytesSeen {
-  public:
-    virtual ~BytesSeen() = default;
-    virtual void take(std::span<const char> bytes) = 0;
-};
 
 // A file that ends before the length a copy expects of it changed during the run.
 [[noreturn]] inline void throwEndedEarly(const File& from) {
@@ -51,10 +43,8 @@ class ChunkCopier {
     ChunkCopier(const ChunkCopier&) = delete;
     ChunkCopier& operator=(const ChunkCopier&) = delete;
     ~ChunkCopier();
-    // Copies at least one and at most `wanted` bytes, and tells how many. `seen`, where there is
-    // one, takes them: from the buffer they passed through, or read again where the system copied
-    // them without one.
-    std::int64_t copy(std::int64_t wanted, BytesSeen* seen);
+    // Copies at least one and at most `wanted` bytes, and tells how many.
+    std::int64_t copy(std::int64_t wanted);
 
   private:
     struct State;  // per system

@@ -36,10 +36,10 @@ bool wrote(OutputFile& into, std::int64_t bytes, const CopyParts& parts) {
 // made on the thread for blocking calls while the run answers. Each hand-over costs about as much
 // as moving a quarter of a MiB, so it takes all of `wanted` at once, in as many calls as needed.
 std::int64_t copyWhereItMayWait(OutputFile& into, ChunkCopier& chunks, std::int64_t wanted,
-                                BytesSeen* seen, const CopyParts& parts) {
-    if (!into.onItsWay()) return chunks.copy(wanted, seen);
-    parts.answering.whileCalling([&chunks, wanted, seen] {
-        for (std::int64_t done = 0; done < wanted;) done += chunks.copy(wanted - done, seen);
+                                const CopyParts& parts) {
+    if (!into.onItsWay()) return chunks.copy(wanted);
+    parts.answering.whileCalling([&chunks, wanted] {
+        for (std::int64_t done = 0; done < wanted;) done += chunks.copy(wanted - done);
     });
     return wanted;
 }
@@ -59,10 +59,10 @@ void writeGathered(const CopyParts& parts) {
 }
 
 void copyBytes(File& from, OutputFile& into, std::int64_t length, const CopyParts& parts,
-               const std::function<void(std::int64_t)>& afterStep, BytesSeen* seen) {
+               const std::function<void(std::int64_t)>& afterStep) {
     if (length <= GatheredCopies::longest) {
         if (!parts.gathered.takes(into, length)) writeGathered(parts);
-        parts.gathered.gather(from, into, length, seen);
+        parts.gathered.gather(from, into, length);
         return;
     }
     writeGathered(parts);
@@ -70,7 +70,7 @@ void copyBytes(File& from, OutputFile& into, std::int64_t length, const CopyPart
     const std::int64_t begin = into.written();
     for (std::int64_t left = length; left > 0;) {
         const std::int64_t copied =
-            copyWhereItMayWait(into, chunks, std::min(left, room(into, parts.pace)), seen, parts);
+            copyWhereItMayWait(into, chunks, std::min(left, room(into, parts.pace)), parts);
         left -= copied;
         if (wrote(into, copied, parts) && left > 0 && afterStep) {
             afterStep(std::max<std::int64_t>(0, into.onMedium() - begin));

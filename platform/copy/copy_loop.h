@@ -22,11 +22,10 @@ struct CopyParts {
 // gathered (GatheredCopies) and reaches the file with the next copy into it or when it ends; a
 // longer one goes a step at a time, each step on its way to the medium as soon as it is written,
 // and the run answers after every call. After each step but the last, `afterStep` gets the bytes
-// of this copy that are on the medium, so a window can show them. `seen`, where there is one,
-// takes every byte in order. A source that ends early is an error: nothing short is ever passed
-// off as complete.
+// of this copy that are on the medium, so a window can show them. A source that ends early is an
+// error: nothing short is ever passed off as complete.
 void copyBytes(File& from, OutputFile& into, std::int64_t length, const CopyParts& parts,
-               const std::function<void(std::int64_t onMedium)>& afterStep, BytesSeen* seen);
+               const std::function<void(std::int64_t onMedium)>& afterStep);
 
 // What is gathered goes into its file now.
 void writeGathered(const CopyParts& parts);

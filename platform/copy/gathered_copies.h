@@ -21,9 +21,8 @@ class GatheredCopies {
 
     // True when `length` more bytes for `into` can join what is gathered.
     bool takes(const OutputFile& into, std::int64_t length) const;
-    // Reads `length` bytes from the current position of `from`, for the end of `into`; `seen`,
-    // where there is one, takes them.
-    void gather(File& from, OutputFile& into, std::int64_t length, BytesSeen* seen);
+    // Reads `length` bytes from the current position of `from`, for the end of `into`.
+    void gather(File& from, OutputFile& into, std::int64_t length);
 
     // Whose bytes are gathered; null when none are.
     OutputFile* into() const { return length_ > 0 ? into_ : nullptr; }

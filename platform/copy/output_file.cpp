@@ -56,6 +56,10 @@ void OutputFile::writeOutStep() {
     stepBegin_ = written_;
 }
 
+void OutputFile::writeOutWritten() {
+    startWriteOut(file_, stepBegin_, written_);
+}
+
 void OutputFile::writeOutRest() {
     awaitWriteOut(file_, onMedium_, written_);
     onMedium_ = written_;

@@ -49,6 +49,8 @@ class OutputFile {
     // Calls that may block, for the thread that makes them.
     // Ends the step under way: starts its write-out and waits for the one two before it.
     void writeOutStep();
+    // Starts the write-out of every byte written since the step under way began.
+    void writeOutWritten();
     // Waits until every byte written is on the medium.
     void writeOutRest();
     // Its bytes and length on the medium, as the system's flush of a file puts them there.

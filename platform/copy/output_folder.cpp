@@ -24,8 +24,13 @@ void OutputFolder::removeStaleTemporaries() const {
 }
 
 void OutputFolder::copy(File& from, OutputFile& into, std::int64_t length,
-                        const std::function<void(std::int64_t)>& afterStep, BytesSeen* seen) {
-    copyBytes(from, into, length, parts(), afterStep, seen);
+                        const std::function<void(std::int64_t)>& afterStep) {
+    copyBytes(from, into, length, parts(), afterStep);
+}
+
+void OutputFolder::sendOnItsWay(OutputFile& file) {
+    writeGathered(parts());
+    answering_.whileCalling([&file] { file.writeOutWritten(); });
 }
 
 void OutputFolder::place(OutputFile& file) {

@@ -39,11 +39,13 @@ class OutputFolder {
     // Copies `length` bytes from the current position of `from` to the end of `into` (see
     // copyBytes).
     void copy(File& from, OutputFile& into, std::int64_t length,
-              const std::function<void(std::int64_t onMedium)>& afterStep = {},
-              BytesSeen* seen = nullptr);
+              const std::function<void(std::int64_t onMedium)>& afterStep = {});
 
     // `file` is complete: its last bytes go on their way to the medium, and it waits to be placed.
     void end(OutputFile& file);
+    // The bytes written into `file` so far go on their way to the medium now, not with its next
+    // step: while the run waits for something else before it places the file.
+    void sendOnItsWay(OutputFile& file);
     // `file` is complete and goes in place now; its bytes reach the medium with the rest of the
     // run's files (a piece of a set, which makes no set without its first piece).
     void place(OutputFile& file);

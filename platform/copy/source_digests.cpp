@@ -22,14 +22,19 @@ unsigned threadsFor(std::size_t pieces) {
 }  // namespace
 
 SourceDigests::SourceDigests(const File& source, const std::vector<std::int64_t>& pieceLengths)
+    : SourceDigests(&source, pieceLengths) {}
+
+SourceDigests::SourceDigests(const std::vector<std::int64_t>& pieceLengths)
+    : SourceDigests(nullptr, pieceLengths) {}
+
+SourceDigests::SourceDigests(const File* source, const std::vector<std::int64_t>& pieceLengths)
     : source_(source) {
     std::int64_t begin = 0;
     pieces_.reserve(pieceLengths.size());
     for (const std::int64_t length : pieceLengths) {
-        pieces_.push_back({begin, length, std::nullopt});
-        begin += length;
+        pieces_.push_back({begin, length, std::nullopt, std::nullopt});
+        if (source_) begin += length;
     }
-    if (pieces_.empty()) everyDigest_.set_value();
     for (unsigned n = threadsFor(pieces_.size()); n > 0; --n) {
         threads_.emplace_back([this] { work(); });
     }
@@ -44,12 +49,22 @@ SourceDigests::~SourceDigests() {
     for (std::thread& thread : threads_) thread.join();
 }
 
-void SourceDigests::copied(std::int32_t index, std::int64_t bytes) {
-    const std::int64_t offset = pieces_.at(static_cast<std::size_t>(index)).begin + bytes;
+void SourceDigests::reading(std::int32_t index, const File& piece) {
+    File again = piece.reopenedForReading();
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (offset <= copiedUpTo_) return;
-        copiedUpTo_ = offset;
+        pieces_.at(static_cast<std::size_t>(index)).file = std::move(again);
+    }
+    copied_.notify_all();
+}
+
+void SourceDigests::copied(std::int32_t index, std::int64_t bytes) {
+    const auto piece = static_cast<std::size_t>(index);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (piece < copiedPiece_ || (piece == copiedPiece_ && bytes <= copiedBytes_)) return;
+        copiedPiece_ = piece;
+        copiedBytes_ = bytes;
     }
     copied_.notify_all();
 }
@@ -60,68 +75,109 @@ std::optional<Digest> SourceDigests::digestOf(std::int32_t index) const {
     return pieces_[static_cast<std::size_t>(index)].digest;
 }
 
+std::future<void> SourceDigests::digestsUpTo(std::int32_t count) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    awaited_.emplace(static_cast<std::size_t>(std::max(count, 0)), std::promise<void>());
+    std::future<void> ready = awaited_->second.get_future();
+    answerAwaited();
+    return ready;
+}
+
 // Each thread takes the next piece no other has taken, until none is left.
 void SourceDigests::work() {
     lowerThisThreadsPriority();
     try {
-        File source = source_.reopenedForReading();
+        std::optional<File> source;
+        if (source_) source = source_->reopenedForReading();
         const auto buffer = std::make_unique_for_overwrite<char[]>(bufferSize);
         Sha256 sha;
         for (std::size_t n = next_++; n < pieces_.size(); n = next_++) {
-            if (!hashPiece(source, pieces_[n], sha, buffer.get())) return;
+            if (!hashPiece(n, source, sha, buffer.get())) return;
         }
     } catch (...) {
-        finished(std::current_exception());
+        failed(std::current_exception());
     }
 }
 
 // False when the run stopped first.
-bool SourceDigests::hashPiece(File& source, Piece& piece, Sha256& sha, char* buffer) {
-    for (std::int64_t done = 0; done < piece.length;) {
-        const std::int64_t at = piece.begin + done;
-        const std::int64_t got =
-            readNext(source, at, std::min(piece.length - done, bufferSize), buffer);
+bool SourceDigests::hashPiece(std::size_t index, std::optional<File>& source, Sha256& sha,
+                              char* buffer) {
+    File* file = fileOf(index, source);
+    if (!file) return false;
+    for (std::int64_t done = 0; done < pieces_[index].length;) {
+        const std::int64_t got = readNext(*file, index, done, buffer);
         if (got < 0) return false;
         hashCounted(sha, {buffer, static_cast<std::size_t>(got)});
         done += got;
     }
-    const Digest digest = sha.finish();
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        piece.digest = digest;
-        if (++hashed_ < pieces_.size()) return true;
-    }
-    finished(nullptr);
+    hashed(index, sha.finish());
     return true;
 }
 
+// The split's source, or the join's piece once the copy hands it over; none once the run stops.
+File* SourceDigests::fileOf(std::size_t index, std::optional<File>& source) {
+    if (source) return &*source;
+    std::unique_lock<std::mutex> lock(mutex_);
+    Piece& piece = pieces_[index];
+    copied_.wait(lock, [&] { return stopping_ || piece.file; });
+    return stopping_ ? nullptr : &*piece.file;
+}
+
 // Reads what the system holds ahead of the copy, or else waits for the copy to read it: at least
-// one byte, or -1 once the run stops. A source that ends before the copy's end has changed.
-std::int64_t SourceDigests::readNext(File& source, std::int64_t at, std::int64_t wanted,
+// one byte, or -1 once the run stops. A file that ends before the copy's end has changed.
+std::int64_t SourceDigests::readNext(File& file, std::size_t index, std::int64_t done,
                                      char* buffer) {
+    const Piece& piece = pieces_[index];
+    const std::int64_t wanted = std::min(piece.length - done, bufferSize);
     for (;;) {
         std::unique_lock<std::mutex> lock(mutex_);
         if (stopping_) return -1;
-        const std::int64_t copied = copiedUpTo_;
+        const std::int64_t copied = copiedOf(index);
         lock.unlock();
         std::optional<std::int64_t> got;
-        if (at < copied) {
-            got = readAt(source, at, buffer, std::min(wanted, copied - at));
+        if (done < copied) {
+            got = readAt(file, piece.begin + done, buffer, std::min(wanted, copied - done));
         } else {
-            got = readHeldAt(source, at, buffer, wanted);
+            got = readHeldAt(file, piece.begin + done, buffer, wanted);
         }
         if (got && *got > 0) return *got;
-        if (got && at < copied) throwEndedEarly(source_);
+        if (got && done < copied) throwEndedEarly(file);
         lock.lock();
-        copied_.wait(lock, [&] { return stopping_ || copiedUpTo_ > at; });
+        copied_.wait(lock, [&] { return stopping_ || copiedOf(index) > done; });
     }
 }
 
-void SourceDigests::finished(std::exception_ptr failure) {
+// How much of piece `index` the copy has read.
+std::int64_t SourceDigests::copiedOf(std::size_t index) const {
+    if (index < copiedPiece_) return pieces_[index].length;
+    return index == copiedPiece_ ? copiedBytes_ : 0;
+}
+
+void SourceDigests::hashed(std::size_t index, const Digest& digest) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (ended_) return;
-    ended_ = true;
-    failure ? everyDigest_.set_exception(failure) : everyDigest_.set_value();
+    pieces_[index].digest = digest;
+    pieces_[index].file.reset();
+    while (known_ < pieces_.size() && pieces_[known_].digest) ++known_;
+    answerAwaited();
+}
+
+void SourceDigests::failed(std::exception_ptr failure) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!failure_) failure_ = failure;
+    answerAwaited();
+}
+
+// Under the lock.
+void SourceDigests::answerAwaited() {
+    if (!awaited_) return;
+    if (failure_) {
+        awaited_->second.set_exception(failure_);
+    } else if (known_ >= awaited_->first) {
+        awaited_->second.set_value();
+    } else {
+        return;
+    }
+    awaited_.reset();
 }
 
 }  // namespace quorvel

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/file.h"
@@ -15,51 +16,68 @@
 
 namespace quorvel {
 
-// The SHA-256 of each piece of a file being split, computed on threads of their own that read
-// the source again: ahead of the copy where the system holds its bytes in memory already, else
-// behind it, where the copy has just read them, so the medium is never read twice for them. Two
-// pieces are hashed at once, at a priority below the copy's and the window's: hashing takes only
-// the processor time they leave, and where one processor is not enough for it, two share it.
+// The SHA-256 of each piece a copy reads, computed on threads of their own that read the piece
+// again: ahead of the copy where the system holds its bytes in memory already, else behind it,
+// where the copy has just read them, so the medium is never read twice for them. Two pieces are
+// hashed at once, at a priority below the copy's and the window's: hashing takes only the
+// processor time they leave, and where one processor is not enough for it, two share it.
 class SourceDigests {
   public:
-    // Each thread reads `source` through a handle of its own, so that no read moves the copy's
-    // position; `source` outlives this. The pieces lie in it one after the other, from its start.
+    // The pieces a split cuts: they lie in `source` one after the other, from its start. Each
+    // thread reads `source` through a handle of its own, so that no read moves the copy's position;
+    // `source` outlives this.
     SourceDigests(const File& source, const std::vector<std::int64_t>& pieceLengths);
+    // The pieces a join appends: each a file of its own, handed over by reading().
+    explicit SourceDigests(const std::vector<std::int64_t>& pieceLengths);
     SourceDigests(const SourceDigests&) = delete;
     SourceDigests& operator=(const SourceDigests&) = delete;
     // Stops the threads once the read each one makes is done.
     ~SourceDigests();
 
+    // The copy is about to read piece `index` (counted from 0) from `piece`, which a handle of
+    // this one's own reads again until the piece's digest is known.
+    void reading(std::int32_t index, const File& piece);
     // The copy has read every piece before piece `index` (counted from 0), and `bytes` of it.
     void copied(std::int32_t index, std::int64_t bytes);
 
     // The digest of piece `index` (counted from 0), once it is known.
     std::optional<Digest> digestOf(std::int32_t index) const;
-    // Ready once every piece has its digest; what failed in hashing is thrown there. Once only.
-    std::future<void> everyDigest() { return everyDigest_.get_future(); }
+    // Ready once each of the first `count` pieces has its digest; what failed in hashing is thrown
+    // there. One at a time.
+    std::future<void> digestsUpTo(std::int32_t count);
+    std::future<void> everyDigest() {
+        return digestsUpTo(static_cast<std::int32_t>(pieces_.size()));
+    }
 
   private:
     struct Piece {
-        std::int64_t begin;
+        std::int64_t begin;  // in the file it is read from
         std::int64_t length;
+        std::optional<File> file;  // a join's piece, from reading() until its digest is known
         std::optional<Digest> digest;
     };
 
+    explicit SourceDigests(const File* source, const std::vector<std::int64_t>& pieceLengths);
     void work();
-    bool hashPiece(File& source, Piece& piece, Sha256& sha, char* buffer);
-    std::int64_t readNext(File& source, std::int64_t at, std::int64_t wanted, char* buffer);
-    void finished(std::exception_ptr failure);
+    bool hashPiece(std::size_t index, std::optional<File>& source, Sha256& sha, char* buffer);
+    File* fileOf(std::size_t index, std::optional<File>& source);
+    std::int64_t readNext(File& file, std::size_t index, std::int64_t done, char* buffer);
+    std::int64_t copiedOf(std::size_t index) const;
+    void hashed(std::size_t index, const Digest& digest);
+    void failed(std::exception_ptr failure);
+    void answerAwaited();
 
-    const File& source_;
+    const File* source_;
     std::vector<Piece> pieces_;
     std::atomic<std::size_t> next_{0};
     mutable std::mutex mutex_;
     std::condition_variable copied_;
-    std::int64_t copiedUpTo_ = 0;
-    std::size_t hashed_ = 0;
+    std::size_t copiedPiece_ = 0;
+    std::int64_t copiedBytes_ = 0;
+    std::size_t known_ = 0;  // the pieces from the first on that have their digests
+    std::exception_ptr failure_;
+    std::optional<std::pair<std::size_t, std::promise<void>>> awaited_;
     bool stopping_ = false;
-    bool ended_ = false;
-    std::promise<void> everyDigest_;
     std::vector<std::thread> threads_;
 };
 

@@ -104,24 +104,12 @@ class BufferedCopy {
           position_(size_ < bufferSize ? 0 : positionOf(to)),
           buffer_(pageAlignedBuffer(size_, to)) {}
 
-    std::int64_t copy(File& from, File& to, std::int64_t wanted, BytesSeen* seen) {
+    std::int64_t copy(File& from, File& to, std::int64_t wanted) {
         const std::int64_t got =
             readSome(from, buffer_.get(), std::min(wanted, size_ - position_ % size_));
-        if (seen) seen->take({buffer_.get(), static_cast<std::size_t>(got)});
         writeAll(to, buffer_.get(), got);
         position_ += got;
         return got;
-    }
-
-    // The `length` bytes of `from` from `begin`, read again for `seen`.
-    void readAgain(File& from, std::int64_t begin, std::int64_t length, BytesSeen& seen) {
-        for (std::int64_t done = 0; done < length;) {
-            const std::int64_t got =
-                readAt(from, begin + done, buffer_.get(), std::min(length - done, size_));
-            if (got == 0) throwEndedEarly(from);
-            seen.take({buffer_.get(), static_cast<std::size_t>(got)});
-            done += got;
-        }
     }
 
   private:
@@ -209,19 +197,15 @@ ChunkCopier::ChunkCopier(File& from, File& to, std::int64_t length)
 
 ChunkCopier::~ChunkCopier() = default;
 
-std::int64_t ChunkCopier::copy(std::int64_t wanted, BytesSeen* seen) {
+std::int64_t ChunkCopier::copy(std::int64_t wanted) {
     State& s = *state_;
     if (s.kernel) {
-        const std::int64_t begin = seen ? positionOf(s.from) : 0;
         const std::int64_t copied = kernelCopy(s.from, s.to, wanted, s.firstCall);
         s.firstCall = false;
-        if (copied > 0) {
-            if (seen) s.buffer().readAgain(s.from, begin, copied, *seen);
-            return copied;
-        }
+        if (copied > 0) return copied;
         s.kernel = false;
     }
-    return s.buffer().copy(s.from, s.to, wanted, seen);
+    return s.buffer().copy(s.from, s.to, wanted);
 }
 
 }  // namespace quorvel

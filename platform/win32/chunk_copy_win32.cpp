@@ -74,11 +74,10 @@ ChunkCopier::ChunkCopier(File& from, File& to, std::int64_t length) {
 
 ChunkCopier::~ChunkCopier() = default;
 
-std::int64_t ChunkCopier::copy(std::int64_t wanted, BytesSeen* seen) {
+std::int64_t ChunkCopier::copy(std::int64_t wanted) {
     State& s = *state_;
     const std::int64_t got =
         readSome(s.from, s.buffer.get(), std::min<std::int64_t>(wanted, s.size));
-    if (seen) seen->take({s.buffer.get(), static_cast<std::size_t>(got)});
     writeAll(s.to, s.buffer.get(), got);
     return got;
 }
