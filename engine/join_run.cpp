@@ -165,9 +165,9 @@ void JoinRun::append(std::int32_t n, File piece, OutputFolder& into, OutputFile&
         checkDigestsUpTo(n - 1 - mostPiecesAwaitingDigests);
         digests_->reading(n - 1, piece);
     }
-    into.copy(piece, output, length, afterStep(n, length));
+    const std::span<const char> gathered = into.copy(piece, output, length, afterStep(n, length));
     if (!digests_) return;
-    digests_->copied(n - 1, length);
+    digests_->copiedWhole(n - 1, gathered);
     checkDigestsUpTo(0);
 }
 

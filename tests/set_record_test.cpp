@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "platform/copy/gathered_copies.h"
 #include "platform/copy/source_digests.h"
 #include "platform/run_error.h"
 #include "tests/support/files.h"
@@ -93,47 +94,54 @@ TEST(SourceDigests, GiveEachPieceItsOwnDigest) {
     const std::vector<std::int64_t> lengths = {1, 300000, 5, 256 << 10, 700000, 2, 3 << 20};
     const TempFolder folder;
     std::string bytes;
-    std::vector<Digest> expected;
+    std::vector<std::string> pieceBytes;
     std::vector<std::string> piecePaths;
     for (std::size_t n = 0; n < lengths.size(); ++n) {
-        const std::string piece =
-            patternBytes(static_cast<std::size_t>(lengths[n]), static_cast<unsigned>(n));
-        expected.push_back(digestOf(piece));
-        bytes += piece;
+        pieceBytes.push_back(
+            patternBytes(static_cast<std::size_t>(lengths[n]), static_cast<unsigned>(n)));
+        bytes += pieceBytes.back();
         piecePaths.push_back(folder / ("piece" + std::to_string(n)));
-        writeBytes(piecePaths.back(), piece);
+        writeBytes(piecePaths.back(), pieceBytes.back());
     }
     const std::string sourcePath = folder / "source.bin";
     writeBytes(sourcePath, bytes);
     const auto total = static_cast<std::int64_t>(bytes.size());
-    for (const bool join : {false, true}) {
-        for (const std::int64_t step : {std::int64_t{100000}, total}) {
-            const File source = File::openForReading(sourcePath);
-            std::vector<File> pieces;
-            for (const std::string& path : piecePaths) pieces.push_back(File::openForReading(path));
-            auto digests = join ? std::make_unique<SourceDigests>(lengths)
-                                : std::make_unique<SourceDigests>(source, lengths);
-            // As a run tells it: the piece the copy has reached, and how far into it; a join
-            // hands each piece over as it reaches it.
-            std::size_t handed = 0, n = 0;
-            for (std::int64_t copied = step, before = 0; copied < total + step; copied += step) {
-                std::int64_t offset = std::min(copied, total) - before;
-                for (; n + 1 < lengths.size() && offset > lengths[n]; ++n) {
-                    offset -= lengths[n];
-                    before += lengths[n];
-                }
-                for (; join && handed <= n; ++handed) {
-                    digests->reading(static_cast<std::int32_t>(handed), pieces[handed]);
-                }
-                digests->copied(static_cast<std::int32_t>(n), offset);
-            }
-            digests->everyDigest().get();
-            for (std::size_t k = 0; k < lengths.size(); ++k) {
-                EXPECT_EQ(digests->digestOf(static_cast<std::int32_t>(k)), expected[k])
-                    << (join ? "join" : "split") << ", piece " << k << ", told every " << step;
-            }
-            EXPECT_FALSE(digests->digestOf(static_cast<std::int32_t>(lengths.size())));
+    const auto expectEachDigest = [&](SourceDigests& digests, const std::string& what) {
+        digests.everyDigest().get();
+        for (std::size_t n = 0; n < lengths.size(); ++n) {
+            EXPECT_EQ(digests.digestOf(static_cast<std::int32_t>(n)), digestOf(pieceBytes[n]))
+                << what << ", piece " << n;
         }
+        EXPECT_FALSE(digests.digestOf(static_cast<std::int32_t>(lengths.size())));
+    };
+    for (const std::int64_t step : {std::int64_t{100000}, total}) {
+        const std::string told = ", told every " + std::to_string(step) + " bytes";
+        // As the split tells it: the piece the copy has reached, and how far into it.
+        const File source = File::openForReading(sourcePath);
+        SourceDigests split(source, lengths);
+        std::size_t n = 0;
+        for (std::int64_t copied = step, before = 0; copied < total + step; copied += step) {
+            std::int64_t offset = std::min(copied, total) - before;
+            for (; n + 1 < lengths.size() && offset > lengths[n]; ++n) {
+                offset -= lengths[n];
+                before += lengths[n];
+            }
+            split.copied(static_cast<std::int32_t>(n), offset);
+        }
+        expectEachDigest(split, "split" + told);
+        // As the join tells it: each piece handed over, then its steps, then its end, with its
+        // bytes where the copy gathered them.
+        SourceDigests join(lengths);
+        for (std::size_t k = 0; k < lengths.size(); ++k) {
+            File piece = File::openForReading(piecePaths[k]);
+            const auto index = static_cast<std::int32_t>(k);
+            join.reading(index, piece);
+            for (std::int64_t at = step; at < lengths[k]; at += step) join.copied(index, at);
+            const bool gathered = lengths[k] <= GatheredCopies::longest;
+            join.copiedWhole(
+                index, gathered ? std::span<const char>(pieceBytes[k]) : std::span<const char>());
+        }
+        expectEachDigest(join, "join" + told);
     }
 }
 
@@ -150,8 +158,9 @@ TEST(SourceDigests, TellWhenTheFirstPiecesHaveTheirDigests) {
     SourceDigests digests(lengths);
     digests.digestsUpTo(0).get();
     digests.reading(0, pieces[0]);
+    digests.copiedWhole(0, {});
     digests.reading(1, pieces[1]);
-    digests.copied(1, lengths[1]);
+    digests.copiedWhole(1, std::string_view("a"));
     digests.digestsUpTo(2).get();
     EXPECT_TRUE(digests.digestOf(1));
     EXPECT_FALSE(digests.digestOf(2));
@@ -160,15 +169,15 @@ TEST(SourceDigests, TellWhenTheFirstPiecesHaveTheirDigests) {
 // A source or a piece shorter than the copy was told it is has changed.
 TEST(SourceDigests, RefuseAFileThatEndsBeforeItsPiecesDo) {
     const TempFolder folder;
-    const std::vector<std::int64_t> lengths = {3000, 5000};
+    const std::vector<std::int64_t> lengths = {3000, 500000};
     writeBytes(folder / "short", patternBytes(1000));
     const File shortened = File::openForReading(folder / "short");
     SourceDigests split(shortened, lengths);
     split.copied(1, lengths[1]);
     EXPECT_THROW(split.everyDigest().get(), RunError);
-    SourceDigests join({lengths[0]});
-    join.reading(0, shortened);
-    join.copied(0, lengths[0]);
+    SourceDigests join(lengths);
+    join.reading(1, shortened);
+    join.copiedWhole(1, {});
     EXPECT_THROW(join.everyDigest().get(), RunError);
 }
 

@@ -58,12 +58,12 @@ void writeGathered(const CopyParts& parts) {
     wrote(*into, static_cast<std::int64_t>(bytes.size()), parts);
 }
 
-void copyBytes(File& from, OutputFile& into, std::int64_t length, const CopyParts& parts,
-               const std::function<void(std::int64_t)>& afterStep) {
+std::span<const char> copyBytes(File& from, OutputFile& into, std::int64_t length,
+                                const CopyParts& parts,
+                                const std::function<void(std::int64_t)>& afterStep) {
     if (length <= GatheredCopies::longest) {
         if (!parts.gathered.takes(into, length)) writeGathered(parts);
-        parts.gathered.gather(from, into, length);
-        return;
+        return parts.gathered.gather(from, into, length);
     }
     writeGathered(parts);
     ChunkCopier chunks(from, into.file(), length);
@@ -76,6 +76,7 @@ void copyBytes(File& from, OutputFile& into, std::int64_t length, const CopyPart
             afterStep(std::max<std::int64_t>(0, into.onMedium() - begin));
         }
     }
+    return {};
 }
 
 }  // namespace quorvel

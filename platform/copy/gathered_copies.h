@@ -21,8 +21,9 @@ class GatheredCopies {
 
     // True when `length` more bytes for `into` can join what is gathered.
     bool takes(const OutputFile& into, std::int64_t length) const;
-    // Reads `length` bytes from the current position of `from`, for the end of `into`.
-    void gather(File& from, OutputFile& into, std::int64_t length);
+    // Reads `length` bytes from the current position of `from`, for the end of `into`, and tells
+    // where they are until the next gather() or clear().
+    std::span<const char> gather(File& from, OutputFile& into, std::int64_t length);
 
     // Whose bytes are gathered; null when none are.
     OutputFile* into() const { return length_ > 0 ? into_ : nullptr; }

@@ -23,9 +23,9 @@ void OutputFolder::removeStaleTemporaries() const {
     });
 }
 
-void OutputFolder::copy(File& from, OutputFile& into, std::int64_t length,
-                        const std::function<void(std::int64_t)>& afterStep) {
-    copyBytes(from, into, length, parts(), afterStep);
+std::span<const char> OutputFolder::copy(File& from, OutputFile& into, std::int64_t length,
+                                         const std::function<void(std::int64_t)>& afterStep) {
+    return copyBytes(from, into, length, parts(), afterStep);
 }
 
 void OutputFolder::sendOnItsWay(OutputFile& file) {

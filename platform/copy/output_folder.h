@@ -4,6 +4,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "platform/copy/answering.h"
@@ -38,8 +39,8 @@ class OutputFolder {
 
     // Copies `length` bytes from the current position of `from` to the end of `into` (see
     // copyBytes).
-    void copy(File& from, OutputFile& into, std::int64_t length,
-              const std::function<void(std::int64_t onMedium)>& afterStep = {});
+    std::span<const char> copy(File& from, OutputFile& into, std::int64_t length,
+                               const std::function<void(std::int64_t onMedium)>& afterStep = {});
 
     // `file` is complete: its last bytes go on their way to the medium, and it waits to be placed.
     void end(OutputFile& file);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 
 #include "platform/copy/chunk_copy.h"
+#include "platform/copy/gathered_copies.h"
 #include "platform/copy/hashing_totals.h"
 #include "platform/process.h"
 #include "platform/run_error.h"
@@ -50,12 +52,29 @@ SourceDigests::~SourceDigests() {
 }
 
 void SourceDigests::reading(std::int32_t index, const File& piece) {
+    const auto n = static_cast<std::size_t>(index);
+    if (!handedOver(n)) return;
     File again = piece.reopenedForReading();
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        pieces_.at(static_cast<std::size_t>(index)).file = std::move(again);
+        pieces_[n].file = std::move(again);
     }
     copied_.notify_all();
+}
+
+// The split's pieces all are: they lie in the one source the threads read.
+bool SourceDigests::handedOver(std::size_t index) const {
+    return source_ || pieces_.at(index).length > GatheredCopies::longest;
+}
+
+void SourceDigests::copiedWhole(std::int32_t index, std::span<const char> gathered) {
+    const auto n = static_cast<std::size_t>(index);
+    if (handedOver(n)) return copied(index, pieces_[n].length);
+    if (std::ssize(gathered) != pieces_[n].length) {
+        throw std::logic_error("a short piece's bytes were not gathered");
+    }
+    hashCounted(gatheredSha_, gathered);
+    hashed(n, gatheredSha_.finish());
 }
 
 void SourceDigests::copied(std::int32_t index, std::int64_t bytes) {
@@ -92,6 +111,7 @@ void SourceDigests::work() {
         const auto buffer = std::make_unique_for_overwrite<char[]>(bufferSize);
         Sha256 sha;
         for (std::size_t n = next_++; n < pieces_.size(); n = next_++) {
+            if (!handedOver(n)) continue;
             if (!hashPiece(n, source, sha, buffer.get())) return;
         }
     } catch (...) {

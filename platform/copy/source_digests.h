@@ -7,6 +7,7 @@
 #include <future>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -35,10 +36,14 @@ class SourceDigests {
     ~SourceDigests();
 
     // The copy is about to read piece `index` (counted from 0) from `piece`, which a handle of
-    // this one's own reads again until the piece's digest is known.
+    // this one's own reads again until the piece's digest is known; a piece the copy gathers
+    // (GatheredCopies) is not, it is hashed from the bytes gathered.
     void reading(std::int32_t index, const File& piece);
     // The copy has read every piece before piece `index` (counted from 0), and `bytes` of it.
     void copied(std::int32_t index, std::int64_t bytes);
+    // The copy has read piece `index` whole; `gathered` holds its bytes where the copy gathered
+    // them, and they are hashed here and now: handing a piece so short to a thread would cost more.
+    void copiedWhole(std::int32_t index, std::span<const char> gathered);
 
     // The digest of piece `index` (counted from 0), once it is known.
     std::optional<Digest> digestOf(std::int32_t index) const;
@@ -58,6 +63,7 @@ class SourceDigests {
     };
 
     explicit SourceDigests(const File* source, const std::vector<std::int64_t>& pieceLengths);
+    bool handedOver(std::size_t index) const;
     void work();
     bool hashPiece(std::size_t index, std::optional<File>& source, Sha256& sha, char* buffer);
     File* fileOf(std::size_t index, std::optional<File>& source);
@@ -78,6 +84,7 @@ class SourceDigests {
     std::exception_ptr failure_;
     std::optional<std::pair<std::size_t, std::promise<void>>> awaited_;
     bool stopping_ = false;
+    Sha256 gatheredSha_;
     std::vector<std::thread> threads_;
 };
 
