@@ -162,7 +162,7 @@ void JoinRun::append(std::int32_t n, File piece, OutputFolder& into, OutputFile&
     if (name != lookup_.pieceName(n)) readOtherwise_.emplace(n, name);
     ++read_;
     if (digests_) {
-        checkDigestsUpTo(n - 1 - mostPiecesAwaitingDigests);
+        while (digests_->handlesHeld() >= mostHandlesHeld) checkDigestsUpTo(checked_ + 1);
         digests_->reading(n - 1, piece);
     }
     const std::span<const char> gathered = into.copy(piece, output, length, afterStep(n, length));

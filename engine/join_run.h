@@ -66,9 +66,9 @@ class JoinRun final : public JoinedSet {
     std::vector<std::int64_t> lengths_;
     std::optional<record::SetRecord> record_;
     std::string recordPath_;
-    // Each piece read holds a handle until its digest is known; a piece is read only once few
-    // pieces before it are still without theirs.
-    static constexpr std::int32_t mostPiecesAwaitingDigests = 32;
+    // A long piece read holds a handle until its digest is known; a piece is read only once few
+    // are held.
+    static constexpr std::int32_t mostHandlesHeld = 32;
     std::unique_ptr<SourceDigests> digests_;
     std::int32_t checked_ = 0;  // pieces whose digests matched
     // The pieces read so far, and the names of those not spelt as the set spells them.

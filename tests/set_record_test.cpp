@@ -166,6 +166,39 @@ TEST(SourceDigests, TellWhenTheFirstPiecesHaveTheirDigests) {
     EXPECT_FALSE(digests.digestOf(2));
 }
 
+// A join of many pieces it gathers, more than its buffers hold at once, and of long pieces, whose
+// handles go once their digests are known.
+TEST(SourceDigests, HashManyGatheredPiecesAndLetEachHandleGo) {
+    const TempFolder folder;
+    const std::int64_t shortLength = GatheredCopies::longest;
+    std::vector<std::int64_t> lengths(100, shortLength);
+    lengths.insert(lengths.end(), {500000, 500000});
+    SourceDigests digests(lengths);
+    std::vector<std::string> bytes;
+    for (std::size_t n = 0; n < lengths.size(); ++n) {
+        bytes.push_back(
+            patternBytes(static_cast<std::size_t>(lengths[n]), static_cast<unsigned>(n)));
+    }
+    for (std::size_t n = 0; n < 100; ++n) {
+        digests.copiedWhole(static_cast<std::int32_t>(n), bytes[n]);
+    }
+    std::vector<File> longPieces;
+    for (std::size_t n = 100; n < lengths.size(); ++n) {
+        const std::string path = folder / ("piece" + std::to_string(n));
+        writeBytes(path, bytes[n]);
+        longPieces.push_back(File::openForReading(path));
+        digests.reading(static_cast<std::int32_t>(n), longPieces.back());
+    }
+    EXPECT_EQ(digests.handlesHeld(), 2);
+    digests.copiedWhole(100, {});
+    digests.copiedWhole(101, {});
+    digests.everyDigest().get();
+    EXPECT_EQ(digests.handlesHeld(), 0);
+    for (std::size_t n = 0; n < lengths.size(); ++n) {
+        EXPECT_EQ(digests.digestOf(static_cast<std::int32_t>(n)), digestOf(bytes[n])) << n;
+    }
+}
+
 // A source or a piece shorter than the copy was told it is has changed.
 TEST(SourceDigests, RefuseAFileThatEndsBeforeItsPiecesDo) {
     const TempFolder folder;

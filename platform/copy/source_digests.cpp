@@ -6,6 +6,7 @@
 
 #include "platform/copy/chunk_copy.h"
 #include "platform/copy/gathered_copies.h"
+#include "platform/copy/gathered_digests.h"
 #include "platform/copy/hashing_totals.h"
 #include "platform/process.h"
 #include "platform/run_error.h"
@@ -43,6 +44,7 @@ SourceDigests::SourceDigests(const File* source, const std::vector<std::int64_t>
 }
 
 SourceDigests::~SourceDigests() {
+    gathered_.reset();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
@@ -58,6 +60,7 @@ void SourceDigests::reading(std::int32_t index, const File& piece) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         pieces_[n].file = std::move(again);
+        ++handlesHeld_;
     }
     copied_.notify_all();
 }
@@ -73,8 +76,12 @@ void SourceDigests::copiedWhole(std::int32_t index, std::span<const char> gather
     if (std::ssize(gathered) != pieces_[n].length) {
         throw std::logic_error("a short piece's bytes were not gathered");
     }
-    hashCounted(gatheredSha_, gathered);
-    hashed(n, gatheredSha_.finish());
+    if (!gathered_) {
+        gathered_ = std::make_unique<GatheredDigests>(
+            [this](std::size_t piece, const Digest& digest) { hashed(piece, digest); },
+            [this](std::exception_ptr failure) { failed(failure); });
+    }
+    gathered_->take(n, gathered);
 }
 
 void SourceDigests::copied(std::int32_t index, std::int64_t bytes) {
@@ -88,6 +95,11 @@ void SourceDigests::copied(std::int32_t index, std::int64_t bytes) {
     copied_.notify_all();
 }
 
+std::int32_t SourceDigests::handlesHeld() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return handlesHeld_;
+}
+
 std::optional<Digest> SourceDigests::digestOf(std::int32_t index) const {
     std::lock_guard<std::mutex> lock(mutex_);
     if (index < 0 || static_cast<std::size_t>(index) >= pieces_.size()) return std::nullopt;
@@ -95,6 +107,7 @@ std::optional<Digest> SourceDigests::digestOf(std::int32_t index) const {
 }
 
 std::future<void> SourceDigests::digestsUpTo(std::int32_t count) {
+    if (gathered_) gathered_->passOn();
     std::lock_guard<std::mutex> lock(mutex_);
     awaited_.emplace(static_cast<std::size_t>(std::max(count, 0)), std::promise<void>());
     std::future<void> ready = awaited_->second.get_future();
@@ -176,7 +189,10 @@ std::int64_t SourceDigests::copiedOf(std::size_t index) const {
 void SourceDigests::hashed(std::size_t index, const Digest& digest) {
     std::lock_guard<std::mutex> lock(mutex_);
     pieces_[index].digest = digest;
-    pieces_[index].file.reset();
+    if (pieces_[index].file) {
+        pieces_[index].file.reset();
+        --handlesHeld_;
+    }
     while (known_ < pieces_.size() && pieces_[known_].digest) ++known_;
     answerAwaited();
 }

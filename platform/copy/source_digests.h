@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <future>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/copy/gathered_digests.h"
 #include "platform/file.h"
 #include "platform/sha256.h"
 
@@ -42,9 +44,11 @@ class SourceDigests {
     // The copy has read every piece before piece `index` (counted from 0), and `bytes` of it.
     void copied(std::int32_t index, std::int64_t bytes);
     // The copy has read piece `index` whole; `gathered` holds its bytes where the copy gathered
-    // them, and they are hashed here and now: handing a piece so short to a thread would cost more.
+    // them, and they are hashed from a copy of them (GatheredDigests).
     void copiedWhole(std::int32_t index, std::span<const char> gathered);
 
+    // How many pieces handed over hold their handles still.
+    std::int32_t handlesHeld() const;
     // The digest of piece `index` (counted from 0), once it is known.
     std::optional<Digest> digestOf(std::int32_t index) const;
     // Ready once each of the first `count` pieces has its digest; what failed in hashing is thrown
@@ -80,11 +84,12 @@ class SourceDigests {
     std::condition_variable copied_;
     std::size_t copiedPiece_ = 0;
     std::int64_t copiedBytes_ = 0;
+    std::int32_t handlesHeld_ = 0;
     std::size_t known_ = 0;  // the pieces from the first on that have their digests
     std::exception_ptr failure_;
     std::optional<std::pair<std::size_t, std::promise<void>>> awaited_;
     bool stopping_ = false;
-    Sha256 gatheredSha_;
+    std::unique_ptr<GatheredDigests> gathered_;  // made for the first short piece of a join
     std::vector<std::thread> threads_;
 };
 
