@@ -23,7 +23,8 @@ namespace quorvel {
 // again: ahead of the copy where the system holds its bytes in memory already, else behind it,
 // where the copy has just read them, so the medium is never read twice for them. Two pieces are
 // hashed at once, at a priority below the copy's and the window's: hashing takes only the
-// processor time they leave, and where one processor is not enough for it, two share it.
+// processor time they leave, and where one processor is not enough for it, two share it. A join's
+// pieces short enough for the copy to gather are hashed from the bytes gathered instead.
 class SourceDigests {
   public:
     // The pieces a split cuts: they lie in `source` one after the other, from its start. Each
@@ -37,9 +38,9 @@ class SourceDigests {
     // Stops the threads once the read each one makes is done.
     ~SourceDigests();
 
-    // The copy is about to read piece `index` (counted from 0) from `piece`, which a handle of
-    // this one's own reads again until the piece's digest is known; a piece the copy gathers
-    // (GatheredCopies) is not, it is hashed from the bytes gathered.
+    // The copy is about to read piece `index` (counted from 0) from `piece`. Unless the copy
+    // gathers it (GatheredCopies), a handle of this one's own reads it again until its digest is
+    // known.
     void reading(std::int32_t index, const File& piece);
     // The copy has read every piece before piece `index` (counted from 0), and `bytes` of it.
     void copied(std::int32_t index, std::int64_t bytes);
@@ -66,7 +67,7 @@ class SourceDigests {
         std::optional<Digest> digest;
     };
 
-    explicit SourceDigests(const File* source, const std::vector<std::int64_t>& pieceLengths);
+    SourceDigests(const File* source, const std::vector<std::int64_t>& pieceLengths);
     bool handedOver(std::size_t index) const;
     void work();
     bool hashPiece(std::size_t index, std::optional<File>& source, Sha256& sha, char* buffer);
