@@ -104,12 +104,13 @@ void JoinRun::countByRecord(const FoundFile& recordFile) {
     record_ = readRecord(recordFile, lookup_, naming::joinedName(request_.firstPiece));
     recordPath_ = recordFile.path;
     const std::int32_t count = record_->pieceCount();
+    const auto lengthsAsSpelt = lookup_.lengthsAsSpelt(2, count);
     for (std::int32_t n = 1; n <= count; ++n) {
         answering_.nowAndThen();
         const auto found =
             n == 1 ? std::optional<FoundFile>(FoundFile{naming::fileName(request_.firstPiece),
                                                         request_.firstPiece, lengths_.front()})
-                   : lookup_.find(n);
+                   : lookup_.find(n, lengthsAsSpelt[static_cast<std::size_t>(n - 2)]);
         if (!found) {
             throw RunError(lookup_.pieceName(n) + " is missing: the set has " +
                            std::to_string(count) + " pieces.");

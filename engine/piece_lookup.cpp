@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <exception>
+#include <future>
 #include <string_view>
 #include <vector>
 
 #include "engine/piece_naming.h"
 #include "engine/set_record.h"
+#include "platform/blocking_calls.h"
 #include "platform/file_system.h"
 
 namespace quorvel {
@@ -62,12 +65,44 @@ std::string PieceLookup::pieceName(std::int32_t n) const {
 }
 
 std::optional<FoundFile> PieceLookup::find(std::int32_t n) {
-    if (auto exact = ordinaryFile(pieceName(n))) return exact;
+    return find(n, folder_.ordinaryFileLength(pieceName(n)));
+}
+
+std::optional<FoundFile> PieceLookup::find(std::int32_t n,
+                                           std::optional<std::int64_t> lengthAsSpelt) {
+    if (lengthAsSpelt) {
+        const std::string name = pieceName(n);
+        return FoundFile{name, folder_.pathOf(name), *lengthAsSpelt};
+    }
     list();
     if (const auto other = extensionInOtherCase_.find(n); other != extensionInOtherCase_.end()) {
         return ordinaryFile(other->second);
     }
     return foldedAlike(pieceName(n));
+}
+
+std::vector<std::optional<std::int64_t>> PieceLookup::lengthsAsSpelt(std::int32_t first,
+                                                                     std::int32_t last) {
+    std::vector<std::optional<std::int64_t>> lengths(
+        static_cast<std::size_t>(std::max(last - first + 1, 0)));
+    const auto take = [this, first, &lengths](std::int32_t from, std::int32_t to,
+                                              const std::function<void()>& answer) {
+        for (std::int32_t n = from; n <= to; ++n) {
+            answer();
+            lengths[static_cast<std::size_t>(n - first)] = folder_.ordinaryFileLength(pieceName(n));
+        }
+    };
+    const std::int32_t later = first + static_cast<std::int32_t>(lengths.size() / 2);
+    std::future<void> laterHalf = callInTurn([&] { take(later, last, [] {}); });
+    std::exception_ptr stopped;  // the later half goes on using `lengths` till it is done
+    try {
+        take(first, later - 1, answering_);
+    } catch (...) {
+        stopped = std::current_exception();
+    }
+    waitAnswering(laterHalf, answering_);
+    if (stopped) std::rethrow_exception(stopped);
+    return lengths;
 }
 
 std::optional<FoundFile> PieceLookup::findRecord() {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/folder.h"
 
@@ -29,6 +30,12 @@ class PieceLookup {
 
     // Piece `n`, if it is there as an ordinary file.
     std::optional<FoundFile> find(std::int32_t n);
+    // The same, where `lengthAsSpelt` is what lengthsAsSpelt() found for it.
+    std::optional<FoundFile> find(std::int32_t n, std::optional<std::int64_t> lengthAsSpelt);
+    // The lengths of pieces `first` to `last` under the names the set spells them: none for a
+    // piece not there so. A large set's count is mostly waiting for the system's answers, so half
+    // of them are asked for on the thread for blocking calls while this one asks for the others.
+    std::vector<std::optional<std::int64_t>> lengthsAsSpelt(std::int32_t first, std::int32_t last);
     // The set's record, if it is there as an ordinary file.
     std::optional<FoundFile> findRecord();
     // The name of piece `n` as the set spells it.

@@ -2,7 +2,9 @@
 #include <vector>
 
 #include "app/texts.h"
+#include "engine/piece_lookup.h"
 #include "platform/process.h"
+#include "platform/run_error.h"
 #include "tests/support/window_test.h"
 
 namespace quorvel::testing {
@@ -123,6 +125,30 @@ TEST_F(Join, PiecesOfAnyLengthJoinByteForByteWhereverTheyLand) {
 
     EXPECT_EQ(lastMessage(), text::jointDone);
     EXPECT_EQ(bytesOf(out / "a.bin"), expected);
+}
+
+// The count asks for the lengths of a large set's pieces from two threads at once: each half must
+// land in its place, and a stop in this thread's half must not leave the other using what is gone.
+TEST(PieceLookup, LengthsAsSpeltComeFromBothHalvesAndAStopWaitsForThem) {
+    TempFolder dir;
+    for (int n = 1; n <= 400; ++n) {
+        if (n != 100 && n != 300) writeBytes(pieceIn(dir.path(), "a.bin", n), std::string(n, 'x'));
+    }
+    writeBytes(pieceIn(dir.path(), "A.BIN", 300), "renamed");
+    PieceLookup lookup(dir / "a.bin_", [] {});
+    const auto lengths = lookup.lengthsAsSpelt(2, 400);
+    ASSERT_EQ(lengths.size(), 399u);
+    for (int n = 2; n <= 400; ++n) {
+        const auto expected = n == 100 || n == 300 ? std::nullopt : std::optional<std::int64_t>(n);
+        EXPECT_EQ(lengths[static_cast<std::size_t>(n - 2)], expected) << n;
+    }
+    EXPECT_EQ(lookup.find(300, std::nullopt)->length, 7);
+
+    int answers = 0;
+    PieceLookup stopped(dir / "a.bin_", [&] {
+        if (++answers == 2) throw RunCancelled();
+    });
+    EXPECT_THROW(stopped.lengthsAsSpelt(2, 400), RunCancelled);
 }
 
 TEST_F(Join, AGapEndsTheSet) {
