@@ -1,6 +1,7 @@
 #include "engine/join_run.h"
 
 #include <numeric>
+#include <span>
 
 #include "engine/free_space.h"
 #include "engine/piece_lookup.h"
@@ -104,13 +105,15 @@ void JoinRun::countByRecord(const FoundFile& recordFile) {
     record_ = readRecord(recordFile, lookup_, naming::joinedName(request_.firstPiece));
     recordPath_ = recordFile.path;
     const std::int32_t count = record_->pieceCount();
-    const auto lengthsAsSpelt = lookup_.lengthsAsSpelt(2, count);
+    lengths_.resize(static_cast<std::size_t>(count));  // the first piece's is known
+    lookup_.lengthsAsSpelt(2, std::span(lengths_).subspan(1));
     for (std::int32_t n = 1; n <= count; ++n) {
         answering_.nowAndThen();
+        std::int64_t& length = lengths_[static_cast<std::size_t>(n - 1)];
         const auto found =
             n == 1 ? std::optional<FoundFile>(FoundFile{naming::fileName(request_.firstPiece),
-                                                        request_.firstPiece, lengths_.front()})
-                   : lookup_.find(n, lengthsAsSpelt[static_cast<std::size_t>(n - 2)]);
+                                                        request_.firstPiece, length})
+                   : lookup_.find(n, length);
         if (!found) {
             throw RunError(lookup_.pieceName(n) + " is missing: the set has " +
                            std::to_string(count) + " pieces.");
@@ -120,7 +123,7 @@ void JoinRun::countByRecord(const FoundFile& recordFile) {
                            " bytes, and the set's record gives " +
                            std::to_string(record_->pieceLength(n)) + ".");
         }
-        if (n > 1) lengths_.push_back(found->length);
+        length = found->length;
     }
 }
 

@@ -65,14 +65,13 @@ std::string PieceLookup::pieceName(std::int32_t n) const {
 }
 
 std::optional<FoundFile> PieceLookup::find(std::int32_t n) {
-    return find(n, folder_.ordinaryFileLength(pieceName(n)));
+    return find(n, folder_.ordinaryFileLength(pieceName(n)).value_or(notAsSpelt));
 }
 
-std::optional<FoundFile> PieceLookup::find(std::int32_t n,
-                                           std::optional<std::int64_t> lengthAsSpelt) {
-    if (lengthAsSpelt) {
+std::optional<FoundFile> PieceLookup::find(std::int32_t n, std::int64_t lengthAsSpelt) {
+    if (lengthAsSpelt != notAsSpelt) {
         const std::string name = pieceName(n);
-        return FoundFile{name, folder_.pathOf(name), *lengthAsSpelt};
+        return FoundFile{name, folder_.pathOf(name), lengthAsSpelt};
     }
     list();
     if (const auto other = extensionInOtherCase_.find(n); other != extensionInOtherCase_.end()) {
@@ -81,28 +80,25 @@ std::optional<FoundFile> PieceLookup::find(std::int32_t n,
     return foldedAlike(pieceName(n));
 }
 
-std::vector<std::optional<std::int64_t>> PieceLookup::lengthsAsSpelt(std::int32_t first,
-                                                                     std::int32_t last) {
-    std::vector<std::optional<std::int64_t>> lengths(
-        static_cast<std::size_t>(std::max(last - first + 1, 0)));
-    const auto take = [this, first, &lengths](std::int32_t from, std::int32_t to,
-                                              const std::function<void()>& answer) {
-        for (std::int32_t n = from; n <= to; ++n) {
+void PieceLookup::lengthsAsSpelt(std::int32_t first, std::span<std::int64_t> lengths) {
+    const auto take = [this](std::span<std::int64_t> some, std::int32_t from,
+                             const std::function<void()>& answer) {
+        for (std::int32_t n = from; std::int64_t & length : some) {
             answer();
-            lengths[static_cast<std::size_t>(n - first)] = folder_.ordinaryFileLength(pieceName(n));
+            length = folder_.ordinaryFileLength(pieceName(n++)).value_or(notAsSpelt);
         }
     };
-    const std::int32_t later = first + static_cast<std::int32_t>(lengths.size() / 2);
-    std::future<void> laterHalf = callInTurn([&] { take(later, last, [] {}); });
+    const std::size_t half = lengths.size() / 2;
+    const auto later = static_cast<std::int32_t>(half) + first;
+    std::future<void> laterHalf = callInTurn([&] { take(lengths.subspan(half), later, [] {}); });
     std::exception_ptr stopped;  // the later half goes on using `lengths` till it is done
     try {
-        take(first, later - 1, answering_);
+        take(lengths.first(half), first, answering_);
     } catch (...) {
         stopped = std::current_exception();
     }
     waitAnswering(laterHalf, answering_);
     if (stopped) std::rethrow_exception(stopped);
-    return lengths;
 }
 
 std::optional<FoundFile> PieceLookup::findRecord() {

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 #include "platform/folder.h"
 
@@ -31,11 +31,13 @@ class PieceLookup {
     // Piece `n`, if it is there as an ordinary file.
     std::optional<FoundFile> find(std::int32_t n);
     // The same, where `lengthAsSpelt` is what lengthsAsSpelt() found for it.
-    std::optional<FoundFile> find(std::int32_t n, std::optional<std::int64_t> lengthAsSpelt);
-    // The lengths of pieces `first` to `last` under the names the set spells them: none for a
-    // piece not there so. A large set's count is mostly waiting for the system's answers, so half
-    // of them are asked for on the thread for blocking calls while this one asks for the others.
-    std::vector<std::optional<std::int64_t>> lengthsAsSpelt(std::int32_t first, std::int32_t last);
+    std::optional<FoundFile> find(std::int32_t n, std::int64_t lengthAsSpelt);
+    // The length of each piece from `first` on, one for each of `lengths`, under the name the set
+    // spells it, or notAsSpelt for a piece not there so. A large set's count is mostly waiting for
+    // the system's answers, so half of them are asked for on the thread for blocking calls while
+    // this one asks for the others.
+    void lengthsAsSpelt(std::int32_t first, std::span<std::int64_t> lengths);
+    static constexpr std::int64_t notAsSpelt = -1;
     // The set's record, if it is there as an ordinary file.
     std::optional<FoundFile> findRecord();
     // The name of piece `n` as the set spells it.
